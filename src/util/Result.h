@@ -1,0 +1,63 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace kr39 {
+
+// What went wrong and where: the file, the 1-based line (0 when no line applies) and a
+// sentence for a person. The caller decides which message of the string table to show.
+struct Failure {
+    std::string File;
+    int Line = 0;
+    std::string What;
+
+    // "pn.dat, line 4: <What>", or "<What>" when no file is known.
+    std::string Describe() const;
+};
+
+// A value or a Failure. Core functions return these instead of throwing across layers.
+template <class T> class [[nodiscard]] Result {
+public:
+    Result(T value)
+        : m_value(std::move(value))
+    {
+    }
+    Result(Failure failure)
+        : m_failure(std::move(failure))
+    {
+    }
+
+    bool Ok() const { return m_value.has_value(); }
+    explicit operator bool() const { return Ok(); }
+    T& Value() { return *m_value; }
+    const T& Value() const { return *m_value; }
+    T* operator->() { return &*m_value; }
+    const T* operator->() const { return &*m_value; }
+    const Failure& Error() const { return m_failure; }
+
+private:
+    std::optional<T> m_value;
+    Failure m_failure;
+};
+
+template <> class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Failure failure)
+        : m_ok(false)
+        , m_failure(std::move(failure))
+    {
+    }
+
+    bool Ok() const { return m_ok; }
+    explicit operator bool() const { return m_ok; }
+    const Failure& Error() const { return m_failure; }
+
+private:
+    bool m_ok = true;
+    Failure m_failure;
+};
+
+} // namespace kr39
