@@ -109,6 +109,11 @@ Result<void> WriteFileAtomic(const fs::path& requested, std::string_view bytes)
         return Failure {target, 0, "cannot write: the name is a folder"};
     if (fs::exists(path, ec) && !fs::is_regular_file(path, ec))
         return WriteInPlace(path, bytes);
+    // A file without any write permission was protected on purpose; a rename would replace it
+    // all the same (even for a user who may not write to it), so it is refused here.
+    constexpr auto anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if (fs::is_regular_file(path, ec) && (fs::status(path, ec).permissions() & anyWrite) == fs::perms::none)
+        return Failure {target, 0, "cannot write: the file is read-only"};
     const auto parent = path.parent_path().empty() ? fs::path(".") : path.parent_path();
     if (!fs::is_directory(parent, ec))
         return Failure {target, 0, "cannot write: the folder does not exist"};
@@ -130,7 +135,9 @@ Result<void> WriteFileAtomic(const fs::path& requested, std::string_view bytes)
         return fail("cannot write the file");
     if (!StepAllowed("flush") || std::fflush(file) != 0)
         return fail("cannot write the file");
-    const bool closed = StepAllowed("close") && std::fclose(file) == 0;
+    // The stream is closed whatever the outcome, so a failed save leaks no descriptor.
+    const bool closeAllowed = StepAllowed("close");
+    const bool closed = std::fclose(file) == 0 && closeAllowed;
     file = nullptr;
     if (!closed)
         return fail("cannot write the file");

@@ -32,6 +32,11 @@ protected:
     fs::path dir;
 };
 
+std::ptrdiff_t OpenDescriptors()
+{
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+}
+
 } // namespace
 
 TEST(SplitLines, LineEnds)
@@ -68,6 +73,7 @@ TEST_F(TempDir, AtomicWriteReplacesAndLeavesNoTemporary)
 TEST_F(TempDir, FailedWritesKeepTheOldFile)
 {
     Write(dir / "f", "old");
+    const auto descriptorsBefore = OpenDescriptors();
     for (const char* step : {"create", "write", "flush", "close", "rename"}) {
         SetWriteFaultHookForTesting([&](std::string_view s) { return s != step; });
         auto result = WriteFileAtomic(dir / "f", "new");
@@ -76,6 +82,19 @@ TEST_F(TempDir, FailedWritesKeepTheOldFile)
         EXPECT_EQ(ReadFileBytes(dir / "f").Value(), "old") << step;
         EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << step;
     }
+    EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
+}
+
+TEST_F(TempDir, ReadOnlyFileIsRefusedAndKept)
+{
+    Write(dir / "f", "old");
+    fs::permissions(dir / "f", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    auto result = WriteFileAtomic(dir / "f", "new");
+    ASSERT_FALSE(result.Ok());
+    EXPECT_NE(result.Error().What.find("read-only"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir / "f").Value(), "old");
+    fs::permissions(dir / "f", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_TRUE(WriteFileAtomic(dir / "f", "new").Ok());
 }
 
 TEST_F(TempDir, WritesThroughSymbolicLinks)
