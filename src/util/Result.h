@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace kr39 {
@@ -16,6 +17,10 @@ struct Failure {
     // "pn.dat, line 4: <What>", or "<What>" when no file is known.
     std::string Describe() const;
 };
+
+// A text from a file as it is quoted in a failure: in double quotes, control characters written
+// as \xNN so that the message stays on one line, and cut after 60 characters ("...").
+std::string QuoteForMessage(std::string_view text);
 
 // A value or a Failure. Core functions return these instead of throwing across layers.
 template <class T> class [[nodiscard]] Result {
