@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "station/Station.h"
+#include "util/Result.h"
+
+namespace kr39 {
+
+// Everything one generation run reads. Only the PartNo of slots 1..16 is used; slot 0 takes
+// part through the master template alone.
+struct GenerateInput {
+    SlotTable Slots;
+    std::int16_t TotalInputs = 0; // as the last redraw computed them
+    std::int16_t TotalOutputs = 0;
+    std::string CurrentFile; // path of the station file; its base name fills "<FILENAME>"
+    std::filesystem::path ModulesDir;
+    std::string DateText; // the text for "<DATESTRING>"
+    std::string SoftwareName = SoftwareNameText(); // the text for "<SOFTWARENAME>"
+
+    // "KR39 Standard EDS Generator V1.0": title, major and minor version, no revision.
+    static std::string SoftwareNameText();
+};
+
+// The input of a run for `station` (its slots, totals and file name).
+GenerateInput MakeGenerateInput(
+    const Station& station, const std::filesystem::path& modulesDir, std::string dateText);
+
+// Receives the progress of a run; values are clamped to 0..100. The window drives its two
+// progress bars from these; the default does nothing.
+class GenerateProgress {
+public:
+    virtual ~GenerateProgress() = default;
+    // After each of the 16 slots of an expansion: slot / 16 * 99.
+    virtual void StationProgress(int /*percent*/) { }
+    // After each line read: the 1-based position of the next byte to read / file length * 99.
+    virtual void BoxProgress(int /*percent*/) { }
+};
+
+// The first part of a run: the master template expanded with the module description files of
+// the placed modules, "<SOFTWARENAME>", "<DATESTRING>", "<INSTNO>", "<INPUTNO>" and
+// "<OUTPUTNO>" replaced in this order. "<FILENAME>" is still in the text. Every line ends in
+// CR LF; all other bytes pass through unchanged. `progress` may be null.
+Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgress* progress = nullptr);
+
+// The last step: "<FILENAME>" becomes the base name of the station file.
+void FillInFileName(std::string& text, std::string_view currentFile);
+
+// The whole text of the EDS file: ExpandStationEds, then FillInFileName.
+Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress = nullptr);
+
+// Writes the EDS text atomically: a failed write leaves the file that was there untouched.
+Result<void> WriteEdsFile(const std::filesystem::path& path, std::string_view text);
+
+} // namespace kr39

@@ -1,0 +1,143 @@
+#include "eds/EdsRules.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace kr39;
+
+TEST(EdsRules, LineClasses)
+{
+    struct Case {
+        std::string_view line;
+        bool parameter;
+        bool enumeration;
+    };
+    const Case cases[] = {
+        {"Param1 = 0,1", true, false},
+        {"Parameters = 4", true, false}, // a substring test, not a word test
+        {"x = y Param", true, false},
+        {"Param1", false, false},
+        {"param1 = 0", false, false}, // letter case counts
+        {"Enum1 = 0,\"Off\"", false, true},
+        {"Param2 Enum2 = 1", true, false}, // "Param" wins over "Enum"
+        {"Enum1", false, false},
+        {"enum1 = 0", false, false},
+        {"", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsParameterLine(c.line), c.parameter) << c.line;
+        EXPECT_EQ(IsEnumerationLine(c.line), c.enumeration) << c.line;
+    }
+}
+
+TEST(EdsRules, SlotAndBoxTexts)
+{
+    EXPECT_EQ(SlotNoText(1), "01");
+    EXPECT_EQ(SlotNoText(10), "0A");
+    EXPECT_EQ(SlotNoText(16), "10");
+    EXPECT_EQ(SlotNoText(17), "11");
+    EXPECT_EQ(SlotNoText(300), "12C");
+    EXPECT_EQ(BoxNoText(2), "Box 02 ");
+    EXPECT_EQ(BoxNoText(16), "Box 16 ");
+    EXPECT_EQ(BoxNoText(123), "Box 123 ");
+}
+
+namespace {
+
+struct LineCase {
+    const char* name;
+    std::string_view line;
+    bool blockBefore;
+    // Expected: the written line (nothing when the block is closed after the line), the
+    // counter after the line (starting at 4, module number 2), the block state after it.
+    std::optional<std::string_view> written;
+    int counterAfter;
+    bool blockAfter;
+};
+
+class ModuleLine : public ::testing::TestWithParam<LineCase> { };
+
+} // namespace
+
+TEST_P(ModuleLine, IsRewrittenByTheModuleRules)
+{
+    const auto& c = GetParam();
+    EdsRun run;
+    run.ParameterCounter = 4;
+    run.ModuleNumber = 2;
+    bool block = c.blockBefore;
+    ASSERT_TRUE(ExpandModuleLine(c.line, run, block, "m.dat", 7).Ok());
+    EXPECT_EQ(run.ParameterCounter, c.counterAfter);
+    EXPECT_EQ(block, c.blockAfter);
+    if (c.written)
+        EXPECT_EQ(run.Output, std::string(*c.written) + "\r\n");
+    else
+        EXPECT_EQ(run.Output, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(EdsRules, ModuleLine,
+    ::testing::Values(LineCase {"Plain", "Revision = 1.1;", true, "Revision = 1.1;", 4, true},
+        LineCase {"OutsideBlock", "Revision = 1.1;", false, std::nullopt, 4, false},
+        LineCase {"ParamCountedOutsideBlock", "Param1 = <BOXNO>x", false, std::nullopt, 5, false},
+        LineCase {"Renumbered", "Param3 = <BOXNO>0,1", true, "Param5= Box 02 0,1", 5, true},
+        LineCase {"WorkedExampleLine", "Param1 = <BOXNO>Input filter, slot <SLOTNO>", true,
+            "Param5= Box 02 Input filter, slot 02", 5, true},
+        LineCase {"TwoEquals", "Param1 = a = <BOXNO>b", true, "Param5= Box 02 b", 5, true},
+        LineCase {"SubstringParam", "Parameters = 4 <BOXNO>", true, "Param5= 4 Box 02 ", 5, true},
+        LineCase {"BoxTwice", "Param9 = <BOXNO>a<BOXNO>b", true, "Param5= Box 02 b", 5, true},
+        LineCase {"ParamWithoutEquals", "Param1 <BOXNO>", true, "Param1 <BOXNO>", 4, true},
+        LineCase {"ParamAndEnum", "Param7 Enum7 = <BOXNO>", true, "Param5= Box 02 ", 5, true},
+        LineCase {"Enum", "Enum1 = 0,\"Off\",1,\"On\";", true, "Enum4= 0,\"Off\",1,\"On\";", 4, true},
+        LineCase {"EnumTwoEquals", "Enum1 = a = b", true, "Enum4= b", 4, true},
+        LineCase {"EnumWithoutEquals", "Enum1 x", true, "Enum1 x", 4, true},
+        LineCase {"LowerCase", "param1 = enum", true, "param1 = enum", 4, true},
+        LineCase {"Start", "$ <START> of block", false, "", 4, true},
+        LineCase {"StartAndStop", "<START><STOP>", false, "", 4, true},
+        LineCase {"Stop", "<STOP>", true, std::nullopt, 4, false},
+        LineCase {"SlotTwice", "a <SLOTNO> b <SLOTNO> c", true, "a 02 c", 4, true},
+        LineCase {
+            "SlotInParam", "Param1 = \"24 <SLOTNO>\",<BOXNO>", true, "Param5= \"24 02\",Box 02 ", 5, true},
+        LineCase {"BoxOutsideParam", "Name <BOXNO>", true, "Name <BOXNO>", 4, true},
+        LineCase {"BytesPassThrough", "Param1 = <BOXNO>\xE4\xF6\xFC\rx", true,
+            "Param5= Box 02 \xE4\xF6\xFC\rx", 5, true},
+        LineCase {"EqualsBeforeParam", "a=Param <BOXNO>", true, "a=Param5=Param Box 02 ", 5, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EdsRules, ParameterLineWithoutBoxNoFailsWithFileAndLine)
+{
+    for (bool block : {true, false}) {
+        EdsRun run;
+        bool open = block;
+        const auto result = ExpandModuleLine("Param1 = 0,1", run, open, "DI8.dat", 12);
+        ASSERT_FALSE(result.Ok());
+        EXPECT_EQ(result.Error().File, "DI8.dat");
+        EXPECT_EQ(result.Error().Line, 12);
+        EXPECT_NE(result.Error().What.find("<BOXNO>"), std::string::npos);
+    }
+}
+
+TEST(EdsRules, ParameterCounterStopsAt32767)
+{
+    EdsRun run;
+    run.ParameterCounter = 32766;
+    bool block = true;
+    ASSERT_TRUE(ExpandModuleLine("Param1 = <BOXNO>", run, block, "m.dat", 1).Ok());
+    EXPECT_EQ(run.ParameterCounter, 32767);
+    const auto result = ExpandModuleLine("Param2 = <BOXNO>", run, block, "m.dat", 2);
+    ASSERT_FALSE(result.Ok());
+    EXPECT_EQ(result.Error().Line, 2);
+    EXPECT_NE(result.Error().What.find("32767"), std::string::npos);
+    EXPECT_EQ(run.ParameterCounter, 32767);
+}
+
+TEST(EdsRules, ReplaceAllReplacesEveryOccurrence)
+{
+    std::string text = "<X>a<X><X>b<X";
+    ReplaceAll(text, "<X>", "[long value]");
+    EXPECT_EQ(text, "[long value]a[long value][long value]b<X");
+    ReplaceAll(text, "<Y>", "z");
+    EXPECT_EQ(text, "[long value]a[long value][long value]b<X");
+    ReplaceAll(text, "[long value]", "");
+    EXPECT_EQ(text, "ab<X");
+}
