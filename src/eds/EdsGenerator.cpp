@@ -123,7 +123,7 @@ Result<void> ExpandModules(const GenerateInput& input, EdsRun& run, ProgressRepo
 {
     for (int slot = 1; slot < SlotCount; ++slot) {
         const auto& partNo = input.Slots[static_cast<std::size_t>(slot)].PartNo;
-        if (partNo != EmptyPartNo && partNo != FillerPartNo) { // fillers and empty slots take no number
+        if (KindOf(partNo) == SlotKind::Module) { // fillers and empty slots take no number
             if (run.ModuleNumber == INT16_MAX)
                 return Failure {std::string(templateName), markerLine, "the module number would pass 32767"};
             ++run.ModuleNumber;
