@@ -1,0 +1,58 @@
+#include "cli/CliSupport.h"
+
+#include <iostream>
+
+#include "config/StationFile.h"
+#include "util/Paths.h"
+
+namespace kr39 {
+
+std::filesystem::path CliContext::ModulesDir() const
+{
+    return ModulesOption.empty() ? DefaultModulesDir() : std::filesystem::path(ModulesOption);
+}
+
+int ReportFailure(StringId id, const Failure& detail)
+{
+    std::cerr << ResString(id) << '\n' << detail.Describe() << std::endl;
+    return ExitFailure;
+}
+
+bool LoadCatalogOrReport(const CliContext& context, Catalog& catalog)
+{
+    auto loaded = LoadCatalog(context.ModulesDir());
+    if (!loaded) {
+        ReportFailure(IdsInitializationError, loaded.Error());
+        return false;
+    }
+    catalog = std::move(loaded.Value());
+    return true;
+}
+
+bool OpenStationOrReport(const Catalog& catalog, const std::string& path, Station& station)
+{
+    const auto opened = OpenStation(station, catalog, path);
+    switch (opened.Outcome) {
+    case OpenOutcome::Opened:
+        return true;
+    case OpenOutcome::LoadError:
+        ReportFailure(IdsLoadError, opened.Detail);
+        return false;
+    case OpenOutcome::PartNoNotFound:
+        ReportFailure(IdsPartNoNotFound, opened.Detail);
+        return false;
+    }
+    return false;
+}
+
+bool SaveStationOrReport(Station& station, const std::string& path)
+{
+    const auto saved = SaveStation(station, path);
+    if (!saved) {
+        ReportFailure(IdsSaveError, saved.Error());
+        return false;
+    }
+    return true;
+}
+
+} // namespace kr39
