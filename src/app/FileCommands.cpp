@@ -1,0 +1,130 @@
+#include "app/FileCommands.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLocale>
+#include <QProgressBar>
+#include <QUrl>
+
+#include "app/AppIdentity.h"
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "app/ResourceStrings.h"
+#include "app/StatusBar.h"
+#include "config/StationFile.h"
+#include "util/Paths.h"
+
+namespace kr39 {
+
+std::filesystem::path ToPath(const QString& name)
+{
+    const QByteArray bytes = QFile::encodeName(name);
+    return std::filesystem::path(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+QString FromPath(const std::string& nativePath)
+{
+    return QFile::decodeName(QByteArray::fromStdString(nativePath));
+}
+
+FileCommands::FileCommands(MainWindow& window)
+    : QObject(&window)
+    , m_window(window)
+    , m_helpFile(HelpFileName())
+    , m_programDir(ProgramDir())
+{
+    setObjectName(QStringLiteral("FileCommands"));
+}
+
+void FileCommands::ShowError(int stringId)
+{
+    MessageBox::Show(&m_window, AppTitleText(), Res(static_cast<StringId>(stringId)), MessageBox::Icon::None);
+}
+
+void FileCommands::Open()
+{
+    const QString name = FileDialog::GetOpenFileName(&m_window, ToQtFilter(Res(IdsConfigFilter)));
+    if (name.isEmpty())
+        return;
+
+    const OpenResult result = OpenStation(m_window.m_station, m_window.m_catalog, ToPath(name));
+    switch (result.Outcome) {
+    case OpenOutcome::Opened:
+        // The slots come back normalized, fillers included.
+        m_window.UpdateCommandState();
+        m_window.DrawStation();
+        break;
+    case OpenOutcome::LoadError:
+        ShowError(IdsLoadError);
+        m_window.mnuFileNew_Click();
+        break;
+    case OpenOutcome::PartNoNotFound:
+        m_window.mnuFileNew_Click();
+        m_window.UpdateCommandState();
+        m_window.DrawStation();
+        // Set after the last redraw, which resets the panel, so it stays until the next one.
+        m_window.sbStatusBar()->SetPanelText(1, Res(IdsPartNoNotFound));
+        break;
+    }
+}
+
+void FileCommands::Save()
+{
+    Station& station = m_window.m_station;
+    std::filesystem::path path;
+    if (station.CurrentFile.empty()) {
+        const QString name
+            = FileDialog::GetSaveFileName(&m_window, QString(), ToQtFilter(Res(IdsConfigFilter)));
+        if (name.isEmpty())
+            return;
+        path = ToPath(name);
+    } else {
+        path = std::filesystem::path(station.CurrentFile);
+    }
+
+    const Result<void> saved = SaveStation(station, path);
+    // The station keeps the chosen name even when writing fails, so caption and Generate
+    // follow it either way.
+    m_window.UpdateCommandState();
+    if (!saved)
+        ShowError(IdsSaveError);
+}
+
+void FileCommands::SaveAs()
+{
+    const QString name = FileDialog::GetSaveFileName(&m_window, QString(), ToQtFilter(Res(IdsConfigFilter)));
+    if (name.isEmpty())
+        return;
+    m_window.m_station.CurrentFile = ToPath(name).string();
+    Save();
+    m_window.UpdateCommandState();
+}
+
+void FileCommands::Generate()
+{
+    // Wired to the generator when it is available.
+}
+
+std::filesystem::path FileCommands::HelpFilePath() const
+{
+    return m_programDir / ToPath(m_helpFile);
+}
+
+void FileCommands::HelpContents()
+{
+    if (m_helpFile.isEmpty()) {
+        MessageBox::Show(
+            &m_window, m_window.windowTitle(), Res(IdsNoHelpFile), MessageBox::Icon::Information);
+        return;
+    }
+    const QString path = QFile::decodeName(QByteArray::fromStdString(HelpFilePath().string()));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        MessageBox::Show(&m_window, AppTitleText(),
+            QStringLiteral("No program could be started to show the help file %1.").arg(path),
+            MessageBox::Icon::None);
+    }
+}
+
+} // namespace kr39

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+
+namespace kr39 {
+
+// The splash logo: a drawn KR39 station (bus node and four I/O modules) on a light panel.
+QPixmap PaintLogo(QSize size);
+
+// The program icon (icon resource 101 when the resources provide it, a drawn one otherwise).
+QIcon AppIcon();
+
+// The About box picture (bitmap resource 101 when the resources provide it, else the icon).
+QPixmap AboutPicture(QSize size);
+
+} // namespace kr39

@@ -1,0 +1,274 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <exception>
+
+#include "app/AboutDialog.h"
+#include "app/AppIdentity.h"
+#include "app/CommandLayer.h"
+#include "app/Dialogs.h"
+#include "app/FileCommands.h"
+#include "app/Logo.h"
+#include "app/MainLayout.h"
+#include "app/ResourceStrings.h"
+#include "app/SplashWindow.h"
+#include "app/StatusBar.h"
+#include "app/WindowPlacement.h"
+
+namespace kr39 {
+
+namespace {
+
+QProgressBar* MakeProgressBar(QWidget* parent, const char* name)
+{
+    auto* bar = new QProgressBar(parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    bar->resize(TwipsToPixels(ProgressWidth), TwipsToPixels(ProgressHeight));
+    return bar;
+}
+
+// Runs a command; a failure that escapes it ends the command silently.
+template <class Handler> void RunCommand(MainWindow* window, Handler handler)
+{
+    try {
+        (window->*handler)();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::filesystem::path modulesDir, QWidget* parent)
+    : QMainWindow(parent)
+    , m_modulesDir(std::move(modulesDir))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(AppTitleText());
+
+    m_commands = new CommandLayer(this);
+    m_files = new FileCommands(*this);
+    m_statusBar = new StatusBar(this);
+    setStatusBar(m_statusBar);
+
+    m_tvCatalog = new QTreeWidget(this);
+    m_tvCatalog->setObjectName(QStringLiteral("tvCatalog"));
+    m_tvCatalog->setHeaderHidden(true);
+
+    // The station view's place in the work area: 8775 x 9255 twips.
+    m_picVexaConf = new QWidget(this);
+    m_picVexaConf->setObjectName(QStringLiteral("picVexaConf"));
+    m_picVexaConf->setAutoFillBackground(true);
+    QPalette white = m_picVexaConf->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_picVexaConf->setPalette(white);
+    m_picVexaConf->setGeometry(0, 0, TwipsToPixels(StationViewWidth), TwipsToPixels(StationViewHeight));
+
+    m_pbStation = MakeProgressBar(this, "pbStation");
+    m_pbBox = MakeProgressBar(this, "pbBox");
+
+    const CommandLayer& c = *m_commands;
+    connect(
+        c.mnuFileNew, &QAction::triggered, this, [this] { RunCommand(this, &MainWindow::mnuFileNew_Click); });
+    connect(c.mnuFileOpen, &QAction::triggered, this,
+        [this] { RunCommand(this, &MainWindow::mnuFileOpen_Click); });
+    connect(c.mnuFileSave, &QAction::triggered, this,
+        [this] { RunCommand(this, &MainWindow::mnuFileSave_Click); });
+    connect(c.mnuFileSaveAs, &QAction::triggered, this,
+        [this] { RunCommand(this, &MainWindow::mnuFileSaveAs_Click); });
+    connect(c.mnuFileGenerate, &QAction::triggered, this,
+        [this] { RunCommand(this, &MainWindow::mnuFileGenerate_Click); });
+    connect(c.mnuFileExit, &QAction::triggered, this,
+        [this] { RunCommand(this, &MainWindow::mnuFileExit_Click); });
+    connect(c.mnuHelpContents, &QAction::triggered, this,
+        [this] { RunCommand(this, &MainWindow::mnuHelpContents_Click); });
+    connect(c.mnuHelpAbout, &QAction::triggered, this,
+        [this] { RunCommand(this, &MainWindow::mnuHelpAbout_Click); });
+
+    m_init.setObjectName(QStringLiteral("Init"));
+    m_init.setInterval(10);
+    connect(&m_init, &QTimer::timeout, this, &MainWindow::Init_Timer);
+
+    Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::Load()
+{
+    ApplyResourceStrings(this);
+    setWindowIcon(AppIcon());
+    RestoreWindowPlacement(this);
+    m_init.start();
+}
+
+void MainWindow::Init_Timer()
+{
+    m_init.stop();
+    if (LoadCatalog()) {
+        m_initialized = true;
+        mnuFileNew_Click();
+        if (isVisible())
+            update();
+    } else {
+        Unload(1);
+    }
+}
+
+bool MainWindow::LoadCatalog()
+{
+    Result<Catalog> loaded = kr39::LoadCatalog(m_modulesDir);
+    if (!loaded) {
+        MessageBox::Show(isVisible() ? this : nullptr, Res(IdsErrorTitle), Res(IdsInitializationError),
+            MessageBox::Icon::Critical);
+        return false;
+    }
+    m_catalog = std::move(loaded.Value());
+    return true;
+}
+
+void MainWindow::SetSplash(SplashWindow* splash)
+{
+    m_splash = splash;
+}
+
+void MainWindow::Unload(int exitStatus)
+{
+    m_exitStatus = exitStatus;
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_splash)
+        m_splash->close();
+    SaveWindowPlacement(this);
+    event->accept();
+    m_init.stop();
+    emit Unloaded(m_exitStatus);
+}
+
+void MainWindow::DrawStation()
+{
+    UpdateTotals(m_station);
+    m_statusBar->SetPanelText(1, QStringLiteral("Status:"));
+}
+
+void MainWindow::UpdateCommandState()
+{
+    m_commands->UpdateCommandState(m_station.Modified, FromPath(m_station.CurrentFile));
+}
+
+void MainWindow::mnuFileNew_Click()
+{
+    NewStation(m_station, m_catalog);
+    UpdateCommandState();
+    DrawStation();
+}
+
+void MainWindow::mnuFileOpen_Click()
+{
+    m_files->Open();
+}
+
+void MainWindow::mnuFileSave_Click()
+{
+    m_files->Save();
+}
+
+void MainWindow::mnuFileSaveAs_Click()
+{
+    m_files->SaveAs();
+}
+
+void MainWindow::mnuFileGenerate_Click()
+{
+    m_files->Generate();
+}
+
+void MainWindow::mnuFileExit_Click()
+{
+    close();
+}
+
+void MainWindow::mnuHelpContents_Click()
+{
+    m_files->HelpContents();
+}
+
+void MainWindow::mnuHelpAbout_Click()
+{
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    LayoutPass();
+}
+
+void MainWindow::LayoutPass()
+{
+    if (isMinimized() || m_inLayout)
+        return;
+    // The pass may resize the window; the nested pass that follows lays it out completely.
+    struct Guard {
+        bool& Flag;
+        ~Guard() { Flag = false; }
+    } guard {m_inLayout};
+    m_inLayout = true;
+
+    const int menuHeight = menuWidget() && menuWidget()->isVisible() ? menuWidget()->height() : 0;
+    const int toolBarHeight = m_commands->tbToolBar->isVisible() ? m_commands->tbToolBar->height() : 0;
+    const int statusHeight = m_statusBar->isVisible() ? m_statusBar->height() : 0;
+
+    // The minimum size: 13635 twips wide, toolbar + work area + status bar high.
+    const QSize minimum(TwipsToPixels(MinimumWindowWidth),
+        menuHeight + toolBarHeight + statusHeight + TwipsToPixels(MinimumClientHeight(0, 0)));
+    if (minimumSize() != minimum)
+        setMinimumSize(minimum);
+    if (width() < minimum.width() || height() < minimum.height())
+        resize(std::max(width(), minimum.width()), std::max(height(), minimum.height()));
+
+    MainLayoutInput input;
+    input.ClientWidth = width() * TwipsPerPixel;
+    input.ClientHeight = (height() - menuHeight) * TwipsPerPixel;
+    input.ToolBarHeight = m_commands->tbToolBar->height() * TwipsPerPixel;
+    input.StatusBarHeight = m_statusBar->height() * TwipsPerPixel;
+    input.Panel4Width = m_statusBar->Panel(4)->width() * TwipsPerPixel;
+    input.Panel5Width = m_statusBar->Panel(5)->width() * TwipsPerPixel;
+    const auto layout = ComputeMainLayout(input);
+    if (!layout)
+        return;
+
+    const auto place = [menuHeight](QWidget* widget, const TwipsRect& rect) {
+        widget->setGeometry(TwipsToPixels(rect.Left), menuHeight + TwipsToPixels(rect.Top),
+            TwipsToPixels(rect.Width), TwipsToPixels(rect.Height));
+    };
+    place(m_tvCatalog, layout->Catalog);
+    place(m_picVexaConf, layout->Station);
+    place(m_pbBox, layout->BoxProgress);
+    place(m_pbStation, layout->StationProgress);
+    m_pbBox->raise();
+    m_pbStation->raise();
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (m_initialized && !m_readyReported && isVisible()) {
+        m_readyReported = true;
+        emit Ready();
+    }
+}
+
+} // namespace kr39

@@ -1,0 +1,78 @@
+#include "app/Program.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
+#include "util/Paths.h"
+
+namespace kr39 {
+
+Program::Program(std::filesystem::path modulesDir, QObject* parent)
+    : QObject(parent)
+    , m_modulesDir(std::move(modulesDir))
+{
+}
+
+Program::~Program()
+{
+    delete m_window;
+    delete m_splash;
+}
+
+void Program::Start()
+{
+    // 1. The splash, shown modeless; its load step starts its 3-second timer.
+    m_splash = new SplashWindow();
+    m_splash->show();
+
+    // 2. The main window, loaded without being shown.
+    m_window = new MainWindow(m_modulesDir);
+    m_window->SetSplash(m_splash);
+    connect(m_splash, &SplashWindow::Finished, m_window, &QWidget::show);
+    connect(m_window, &MainWindow::Unloaded, this, &Program::Ended);
+
+    // 3. Let the splash paint, then return to the event loop.
+    QCoreApplication::processEvents();
+}
+
+int Main(QApplication& app)
+{
+    // The program ends when the main window is unloaded, not when the splash closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName(QStringLiteral("KR39 Standard EDS Generator"));
+
+    const bool probe = qEnvironmentVariableIsSet(StartupProbeVariable);
+    if (probe)
+        MessageBox::SetAutoAnswer(true);
+
+    Program program(DefaultModulesDir());
+    QObject::connect(&program, &Program::Ended, &app, [](int status) { QCoreApplication::exit(status); });
+    program.Start();
+    if (probe) {
+        MainWindow* window = program.Window();
+        QObject::connect(window, &MainWindow::Ready, &app, [] { QCoreApplication::exit(0); });
+        // The splash ends as soon as the start-up step has read the catalog.
+        QTimer* poll = new QTimer(&app);
+        QObject::connect(poll, &QTimer::timeout, &app, [&program, poll] {
+            if (program.Window() && program.Window()->IsInitialized()) {
+                poll->stop();
+                if (program.Splash())
+                    program.Splash()->CloseSplash();
+            }
+        });
+        poll->start(1);
+    }
+    const int status = app.exec();
+    if (probe) {
+        for (const auto& shown : MessageBox::History())
+            std::fprintf(stderr, "%s: %s\n", qUtf8Printable(shown.Title), qUtf8Printable(shown.Text));
+    }
+    return status;
+}
+
+} // namespace kr39

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <filesystem>
+
+class QApplication;
+
+namespace kr39 {
+
+class MainWindow;
+class SplashWindow;
+
+// The start-up procedure: the splash is shown, the main window is loaded hidden, and the main
+// window becomes visible when the splash ends. Ended reports the program's exit status once
+// the main window has been unloaded.
+class Program : public QObject {
+    Q_OBJECT
+public:
+    explicit Program(std::filesystem::path modulesDir, QObject* parent = nullptr);
+    ~Program() override;
+
+    // Shows the splash, loads the main window hidden and lets the splash paint once.
+    void Start();
+
+    SplashWindow* Splash() const { return m_splash; }
+    MainWindow* Window() const { return m_window; }
+
+signals:
+    void Ended(int exitStatus);
+
+private:
+    QPointer<SplashWindow> m_splash;
+    QPointer<MainWindow> m_window;
+    std::filesystem::path m_modulesDir;
+};
+
+// Names the environment variable of the start-up probe. When it is set, message boxes are
+// answered at once (their text goes to standard error), the splash ends as soon as the
+// catalog is read, and the program quits right after the main window's first redraw.
+inline constexpr char StartupProbeVariable[] = "KR39EDS_QUIT_WHEN_READY";
+
+// The program's entry: runs until the main window is unloaded and returns the exit status.
+int Main(QApplication& app);
+
+} // namespace kr39
