@@ -8,12 +8,15 @@
 #include <QProgressBar>
 #include <QUrl>
 
+#include <algorithm>
+
 #include "app/AppIdentity.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/ResourceStrings.h"
 #include "app/StatusBar.h"
 #include "config/StationFile.h"
+#include "eds/EdsGenerator.h"
 #include "util/Paths.h"
 
 namespace kr39 {
@@ -102,9 +105,70 @@ void FileCommands::SaveAs()
     m_window.UpdateCommandState();
 }
 
+namespace {
+
+// Drives pbStation and pbBox from the generator's progress, repainting at once since the run
+// holds the user-interface thread.
+class ProgressBars : public GenerateProgress {
+public:
+    ProgressBars(QProgressBar* station, QProgressBar* box)
+        : m_station(station)
+        , m_box(box)
+    {
+    }
+    void StationProgress(int percent) override { Set(m_station, percent); }
+    void BoxProgress(int percent) override { Set(m_box, percent); }
+    void Reset()
+    {
+        Set(m_station, 0);
+        Set(m_box, 0);
+    }
+
+private:
+    static void Set(QProgressBar* bar, int percent)
+    {
+        percent = std::clamp(percent, 0, 100);
+        if (bar->value() == percent)
+            return;
+        bar->setValue(percent);
+        if (bar->isVisible())
+            bar->repaint();
+    }
+
+    QProgressBar* m_station;
+    QProgressBar* m_box;
+};
+
+} // namespace
+
 void FileCommands::Generate()
 {
-    // Wired to the generator when it is available.
+    const Station& station = m_window.m_station;
+    ProgressBars bars(m_window.pbStation(), m_window.pbBox());
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    Result<std::string> text
+        = ExpandStationEds(MakeGenerateInput(station, m_window.m_modulesDir, ToCodePage(date)), &bars);
+    if (text)
+        m_window.sbStatusBar()->SetPanelText(1, QStringLiteral("Status: OK"));
+    bars.Reset();
+    QApplication::restoreOverrideCursor();
+    if (!text) {
+        ShowError(IdsGenerateError);
+        return;
+    }
+
+    // The station file's name without folder and extension is proposed, and fills <FILENAME>
+    // in the file's own code page.
+    const QString currentFile = FromPath(station.CurrentFile);
+    const QString baseName = FromPath(StationBaseName(station.CurrentFile));
+    const QString name = FileDialog::GetSaveFileName(&m_window, baseName, ToQtFilter(Res(IdsEdsFilter)));
+    if (name.isEmpty())
+        return;
+    FillInFileName(text.Value(), ToCodePage(currentFile));
+    if (!WriteEdsFile(ToPath(name), text.Value()))
+        ShowError(IdsGenerateError);
 }
 
 std::filesystem::path FileCommands::HelpFilePath() const

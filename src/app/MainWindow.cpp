@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QToolBar>

@@ -5,12 +5,12 @@
 
 #include <filesystem>
 
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
+
 class QApplication;
 
 namespace kr39 {
-
-class MainWindow;
-class SplashWindow;
 
 // The start-up procedure: the splash is shown, the main window is loaded hidden, and the main
 // window becomes visible when the splash ends. Ended reports the program's exit status once

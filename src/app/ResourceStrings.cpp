@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMetaProperty>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QToolBar>
 #include <QWidget>
@@ -115,6 +117,22 @@ QString VersionText()
         .arg(AppVersionMajor)
         .arg(AppVersionMinor)
         .arg(AppVersionRevision);
+}
+
+QString FromCodePage(std::string_view bytes)
+{
+    QStringDecoder decoder("windows-1252");
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (!decoder.isValid())
+        return QString::fromLatin1(view);
+    return decoder.decode(view);
+}
+
+std::string ToCodePage(const QString& text)
+{
+    QStringEncoder encoder("windows-1252", QStringConverter::Flag::Default);
+    const QByteArray bytes = encoder.isValid() ? QByteArray(encoder.encode(text)) : text.toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 QString ToQtFilter(const QString& tableFilter)

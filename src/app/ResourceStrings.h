@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <string>
+#include <string_view>
+
 #include "resources/StringTable.h"
 
 class QWidget;
@@ -19,6 +22,10 @@ QString Res(int id, Language language);
 QString AppTitleText();
 // "Version 1.0.6".
 QString VersionText();
+
+// Data files are single-byte Windows-1252 text: decoding for display and encoding back.
+QString FromCodePage(std::string_view bytes);
+std::string ToCodePage(const QString& text);
 
 // A filter of the string table ("Text (*.CSE)|*.CSE|All files (*.*)|*.*") in Qt's form
 // ("Text (*.CSE);;All files (*.*)"). A description without its pattern in brackets gets it.
