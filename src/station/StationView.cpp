@@ -68,7 +68,10 @@ QImage LoadLibraryPicture(const std::filesystem::path& modulesDir, const std::st
     }
     QImage image;
     const std::string& data = bytes.Value();
-    image.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()), "BMP");
+    const QByteArrayView view(data.data(), static_cast<qsizetype>(data.size()));
+    // The library's pictures are Windows bitmaps; any other picture format is taken as well.
+    if (!image.loadFromData(view, "BMP"))
+        image.loadFromData(view);
     return image;
 }
 
