@@ -16,6 +16,15 @@ struct StationArgs {
     std::string PartNo;
 };
 
+// Standard output that cannot be written is a failure too (a full disk behind a redirection).
+int FinishOutput()
+{
+    if (std::cout.flush())
+        return ExitOk;
+    std::cerr << "kr39eds-cli: cannot write to standard output" << std::endl;
+    return ExitFailure;
+}
+
 int RunCatalog(const CliContext& context)
 {
     Catalog catalog;
@@ -26,7 +35,7 @@ int RunCatalog(const CliContext& context)
         std::cout << entry.PartNo << '\t' << entry.TypeCode << '\t' << entry.Inputs << '\t' << entry.Outputs
                   << '\t' << entry.Description << '\n';
     }
-    return std::cout.flush() ? ExitOk : ExitFailure;
+    return FinishOutput();
 }
 
 int RunNew(const CliContext& context, const StationArgs& args)
@@ -91,7 +100,7 @@ int RunShow(const CliContext& context, const StationArgs& args)
         std::cout << '\t' << record.Inputs << '\t' << record.Outputs << '\t' << record.Description << '\n';
     }
     std::cout << "TotalInputs\t" << summary.TotalInputs << "\nTotalOutputs\t" << summary.TotalOutputs << '\n';
-    return std::cout.flush() ? ExitOk : ExitFailure;
+    return FinishOutput();
 }
 
 // Registers a subcommand whose work runs once the whole command line has been parsed.

@@ -31,7 +31,10 @@ struct OpenResult {
 };
 
 // Open: reads `path` into the station by the station file rules and normalizes the slots.
-// The caller redraws (SummarizeStation) and updates the command state afterwards.
+// The lines are taken slot by slot, so a part number missing from the catalog is what a short
+// file reports when it comes before the missing lines. CurrentFile is set and Modified cleared
+// first; every failure then leaves a new station (no file name). The caller redraws
+// (SummarizeStation) and updates the command state afterwards.
 OpenResult OpenStation(Station& station, const Catalog& catalog, const std::filesystem::path& path);
 
 } // namespace kr39

@@ -338,3 +338,27 @@ TEST_F(CliRun, HelpGoesToStandardOutput)
     for (const char* command : {"catalog", "new", "place", "remove", "show"})
         EXPECT_NE(run.Out.find(command), std::string::npos) << command;
 }
+
+TEST_F(CliRun, WorksOnTheShippedLibraryBesideItself)
+{
+    if (!fs::exists(fs::path(KR39_CLI_PATH).parent_path() / "modules" / "pn.dat"))
+        GTEST_SKIP() << "no module library beside the program";
+    const auto catalog = Exec({"catalog"}, "en", false);
+    ASSERT_EQ(catalog.Exit, 0) << catalog.Err;
+    // The first I/O module of the catalog: a line whose type code is not "00".
+    std::istringstream lines(catalog.Out);
+    std::string line;
+    std::string module;
+    while (module.empty() && std::getline(lines, line)) {
+        const auto tab = line.find('\t');
+        if (line.compare(tab + 1, 3, "00\t") != 0)
+            module = line.substr(0, tab);
+    }
+    ASSERT_FALSE(module.empty()) << catalog.Out;
+    ASSERT_EQ(Exec({"new", station}, "en", false).Exit, 0);
+    ASSERT_EQ(Exec({"place", station, "6", module}, "en", false).Exit, 0);
+    const auto show = Exec({"show", station}, "en", false);
+    ASSERT_EQ(show.Exit, 0) << show.Err;
+    EXPECT_EQ(FirstLine(show.Out, 5), "5\tBus\t-\t0\t0\t");
+    EXPECT_EQ(FirstLine(show.Out, 6).rfind("6\t" + module + "\t1\t", 0), 0u) << show.Out;
+}
