@@ -6,7 +6,6 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QToolBar>
-#include <QTreeWidget>
 
 #include <exception>
 
@@ -21,6 +20,8 @@
 #include "app/SplashWindow.h"
 #include "app/StatusBar.h"
 #include "app/WindowPlacement.h"
+#include "catalog/CatalogTree.h"
+#include "station/StationView.h"
 
 namespace kr39 {
 
@@ -60,18 +61,24 @@ MainWindow::MainWindow(std::filesystem::path modulesDir, QWidget* parent)
     m_statusBar = new StatusBar(this);
     setStatusBar(m_statusBar);
 
-    m_tvCatalog = new QTreeWidget(this);
-    m_tvCatalog->setObjectName(QStringLiteral("tvCatalog"));
-    m_tvCatalog->setHeaderHidden(true);
+    m_tvCatalog = new CatalogTree(this);
 
-    // The station view's place in the work area: 8775 x 9255 twips.
-    m_picVexaConf = new QWidget(this);
-    m_picVexaConf->setObjectName(QStringLiteral("picVexaConf"));
-    m_picVexaConf->setAutoFillBackground(true);
-    QPalette white = m_picVexaConf->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    m_picVexaConf->setPalette(white);
+    // The station view in the work area: 8775 x 9255 twips.
+    m_picVexaConf = new StationView(this);
     m_picVexaConf->setGeometry(0, 0, TwipsToPixels(StationViewWidth), TwipsToPixels(StationViewHeight));
+    // Failures inside a drop or a removal end that step silently, like a command's.
+    connect(m_picVexaConf, &StationView::SlotDropped, this, [this](int slot) {
+        try {
+            picVexaIO_DragDrop(slot);
+        } catch (const std::exception&) {
+        }
+    });
+    connect(m_picVexaConf, &StationView::SlotDoubleClicked, this, [this](int slot) {
+        try {
+            picVexaIO_DblClick(slot);
+        } catch (const std::exception&) {
+        }
+    });
 
     m_pbStation = MakeProgressBar(this, "pbStation");
     m_pbBox = MakeProgressBar(this, "pbBox");
@@ -133,6 +140,7 @@ bool MainWindow::LoadCatalog()
         return false;
     }
     m_catalog = std::move(loaded.Value());
+    m_tvCatalog->Fill(m_catalog);
     return true;
 }
 
@@ -159,7 +167,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::DrawStation()
 {
-    UpdateTotals(m_station);
+    m_picVexaConf->DrawStation(m_station, m_modulesDir);
     m_statusBar->SetPanelText(1, QStringLiteral("Status:"));
 }
 
@@ -209,6 +217,25 @@ void MainWindow::mnuHelpAbout_Click()
 {
     AboutDialog about(this);
     about.exec();
+}
+
+void MainWindow::picVexaIO_DragDrop(int slot)
+{
+    // The drop takes the bytes of the pressed node; the station rules place the module (or
+    // find nothing to place) and normalize the slots.
+    const DropResult result = DropModule(m_station, m_catalog, slot, m_tvCatalog->DragTextBytes());
+    if (result.Outcome == DropOutcome::Nothing)
+        return;
+    DrawStation();
+    UpdateCommandState();
+}
+
+void MainWindow::picVexaIO_DblClick(int slot)
+{
+    if (!RemoveModule(m_station, slot))
+        return;
+    DrawStation();
+    UpdateCommandState();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -10,13 +10,14 @@
 #include "station/Station.h"
 
 class QProgressBar;
-class QTreeWidget;
 
 namespace kr39 {
 
+class CatalogTree;
 class CommandLayer;
 class FileCommands;
 class SplashWindow;
+class StationView;
 class StatusBar;
 
 // frmMain: the thin shell that holds the catalog, the station and the controls. The commands
@@ -48,6 +49,11 @@ public:
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
 
+    // A drop from the catalog tree on slot 1..16 places the module named by the tree's DragText.
+    void picVexaIO_DragDrop(int slot);
+    // A double-click on the picture of slot 0..16 removes its module (slot 0: nothing).
+    void picVexaIO_DblClick(int slot);
+
     // Reads the catalog and fills the tree; on failure shows the initialization error.
     bool LoadCatalog();
 
@@ -62,8 +68,8 @@ public:
     CommandLayer* Commands() const { return m_commands; }
     FileCommands* Files() const { return m_files; }
     StatusBar* sbStatusBar() const { return m_statusBar; }
-    QTreeWidget* tvCatalog() const { return m_tvCatalog; }
-    QWidget* picVexaConf() const { return m_picVexaConf; }
+    CatalogTree* tvCatalog() const { return m_tvCatalog; }
+    StationView* picVexaConf() const { return m_picVexaConf; }
     QProgressBar* pbStation() const { return m_pbStation; }
     QProgressBar* pbBox() const { return m_pbBox; }
 
@@ -86,8 +92,8 @@ private:
     CommandLayer* m_commands = nullptr;
     FileCommands* m_files = nullptr;
     StatusBar* m_statusBar = nullptr;
-    QTreeWidget* m_tvCatalog = nullptr;
-    QWidget* m_picVexaConf = nullptr;
+    CatalogTree* m_tvCatalog = nullptr;
+    StationView* m_picVexaConf = nullptr;
     QProgressBar* m_pbStation = nullptr;
     QProgressBar* m_pbBox = nullptr;
     QTimer m_init;

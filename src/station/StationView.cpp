@@ -2,9 +2,12 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QToolTip>
 
 #include <cstdio>
 #include <string>
@@ -82,10 +85,63 @@ std::string NodePictureName(const std::string& partNo, int branchMask)
     return partNo + suffix + ".bmp";
 }
 
+// A label of a part number or description: a text wider than the label ends in "..." on screen
+// (text() keeps all of it) and shows in full as the label's tooltip.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        style()->drawItemText(
+            &painter, area, static_cast<int>(alignment()), palette(), isEnabled(), shown, foregroundRole());
+    }
+
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::ToolTip) {
+            if (fontMetrics().horizontalAdvance(text()) > contentsRect().width())
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+            else
+                QToolTip::hideText();
+            return true;
+        }
+        return QLabel::event(event);
+    }
+};
+
+// A caption that must stay whole ("Inputs =", "Ausgänge ="): when the text is wider than the
+// label, it is drawn in a smaller font, down to 8 pixels.
+class ShrinkingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        QFont shown = font();
+        for (int size = QFontInfo(shown).pixelSize(); size > 8; --size) {
+            if (QFontMetrics(shown).horizontalAdvance(text()) <= area.width())
+                break;
+            shown.setPixelSize(size - 1);
+        }
+        painter.setFont(shown);
+        style()->drawItemText(
+            &painter, area, static_cast<int>(alignment()), palette(), isEnabled(), text(), foregroundRole());
+    }
+};
+
+template <class Label = QLabel>
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& geometry, Qt::Alignment alignment,
     bool whiteBackground)
 {
-    auto* label = new QLabel(parent);
+    auto* label = new Label(parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setAlignment(alignment);
@@ -182,9 +238,9 @@ void StationView::CreateElements()
     for (int slot = 0; slot < SlotCount; ++slot) {
         const auto i = static_cast<std::size_t>(slot);
         if (slot == 0) {
-            m_partNoLabels[0] = MakeLabel(this, QStringLiteral("lblModPN_0"), TwipRect(3360, 1320, 2055, 255),
-                Qt::AlignHCenter | Qt::AlignTop, false);
-            m_descriptionLabels[0] = MakeLabel(this, QStringLiteral("lblModDesc_0"),
+            m_partNoLabels[0] = MakeLabel<ElidedLabel>(this, QStringLiteral("lblModPN_0"),
+                TwipRect(3360, 1320, 2055, 255), Qt::AlignHCenter | Qt::AlignTop, false);
+            m_descriptionLabels[0] = MakeLabel<ElidedLabel>(this, QStringLiteral("lblModDesc_0"),
                 TwipRect(3360, 1560, 2055, 255), Qt::AlignHCenter | Qt::AlignTop, false);
             continue;
         }
@@ -207,25 +263,25 @@ void StationView::CreateElements()
         module->hide();
         m_moduleNumbers[i] = module;
 
-        m_partNoLabels[i] = MakeLabel(this, IndexedName("lblModPN", slot),
+        m_partNoLabels[i] = MakeLabel<ElidedLabel>(this, IndexedName("lblModPN", slot),
             TwipRect(x - 480, y + 1200, 2055, 255), Qt::AlignHCenter | Qt::AlignTop, false);
         // The description under slot 1 starts at 240, not at 120 like its part number.
         const int descriptionLeft = slot == 1 ? 240 : x - 480;
-        m_descriptionLabels[i] = MakeLabel(this, IndexedName("lblModDesc", slot),
+        m_descriptionLabels[i] = MakeLabel<ElidedLabel>(this, IndexedName("lblModDesc", slot),
             TwipRect(descriptionLeft, y + 1440, 2055, 255), Qt::AlignHCenter | Qt::AlignTop, false);
     }
 
     // The captions carry the numbers of their texts in the string table until the window's
     // texts are put in.
-    m_totalInputsCaption = MakeLabel(this, QStringLiteral("lblTotInp"), TwipRect(120, 120, 855, 255),
-        Qt::AlignRight | Qt::AlignVCenter, true);
+    m_totalInputsCaption = MakeLabel<ShrinkingLabel>(this, QStringLiteral("lblTotInp"),
+        TwipRect(120, 120, 855, 255), Qt::AlignRight | Qt::AlignVCenter, true);
     m_totalInputsCaption->setText(QStringLiteral("1034"));
     m_totalInputsCaption->setProperty("Tag", QStringLiteral("1034"));
     m_totalInputs = MakeLabel(this, QStringLiteral("lblTotInputs"), TwipRect(1080, 120, 375, 255),
         Qt::AlignLeft | Qt::AlignVCenter, true);
     m_totalInputs->setText(QStringLiteral("0"));
-    m_totalOutputsCaption = MakeLabel(this, QStringLiteral("lblTotOut"), TwipRect(120, 360, 855, 255),
-        Qt::AlignRight | Qt::AlignVCenter, true);
+    m_totalOutputsCaption = MakeLabel<ShrinkingLabel>(this, QStringLiteral("lblTotOut"),
+        TwipRect(120, 360, 855, 255), Qt::AlignRight | Qt::AlignVCenter, true);
     m_totalOutputsCaption->setText(QStringLiteral("1035"));
     m_totalOutputsCaption->setProperty("Tag", QStringLiteral("1035"));
     m_totalOutputs = MakeLabel(this, QStringLiteral("lblTotOutputs"), TwipRect(1080, 360, 375, 255),

@@ -1,0 +1,254 @@
+// Placing and removing modules in the main window: presses in the catalog tree, synthetic drops
+// on the slot widgets, double-clicks on the slot pictures, and what follows each of them.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/CommandLayer.h"
+#include "app/MainWindow.h"
+#include "app/StatusBar.h"
+#include "catalog/CatalogTree.h"
+#include "resources/ResourcePictures.h"
+#include "station/StationView.h"
+
+namespace {
+
+using kr39::MainWindow;
+
+// Two groups, one caption with a blank and one without; a " C " module and one with " c ".
+const char* const CatalogText = "00 KR39NODE000001\r\n"
+                                "01 Digital inputs\r\n"
+                                "02 Outputs\r\n"
+                                "<STARTMODULES>\r\n"
+                                "00 002 000 KR39NODE000001 The bus node\r\n"
+                                "01 008 000 DI8 8 inputs\r\n"
+                                "01 016 000 DI16 16 inputs\r\n"
+                                "02 000 004 SER Serial RS-232 C interface\r\n"
+                                "02 000 002 LOW Lower-case c here\r\n";
+
+enum class Press { Module, Root, Group, GroupWithoutBlank, EmptySpace };
+
+class StationEditingTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        modules = std::filesystem::path(dir.path().toStdString());
+        std::ofstream(modules / "pn.dat", std::ios::binary) << CatalogText;
+        QImage picture(70, 80, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        for (const char* pn : {"DI8", "DI16", "SER", "LOW"})
+            for (const char* variant : {"a", "b"})
+                picture.save(dir.filePath(QString("%1%2.bmp").arg(pn, variant)), "BMP");
+
+        window = std::make_unique<MainWindow>(modules);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->IsInitialized(); }));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        tree = window->tvCatalog();
+        view = window->picVexaConf();
+        ASSERT_TRUE(tree && view);
+    }
+
+    void PressInTree(Press what, const QString& moduleText = {})
+    {
+        QPoint pos;
+        auto centre = [&](const QTreeWidgetItem* item) { return tree->visualItemRect(item).center(); };
+        switch (what) {
+        case Press::Module:
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                if ((*it)->text(0).startsWith(moduleText + " "))
+                    pos = centre(*it);
+            break;
+        case Press::Root:
+            pos = centre(tree->FindNode("r"));
+            break;
+        case Press::Group:
+            pos = centre(tree->FindNode("r01"));
+            break;
+        case Press::GroupWithoutBlank:
+            pos = centre(tree->FindNode("r02"));
+            break;
+        case Press::EmptySpace:
+            pos = QPoint(10, tree->viewport()->height() - 5);
+            break;
+        }
+        ASSERT_FALSE(pos.isNull());
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, pos);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, pos);
+    }
+
+    // A drag from the catalog entering the slot widget and dropping there.
+    void DropOn(int slot, bool onLabel = false)
+    {
+        QWidget* target
+            = onLabel ? view->findChild<QWidget*>(QString("lblSlot_%1").arg(slot)) : view->Picture(slot);
+        ASSERT_TRUE(target);
+        QMimeData data;
+        data.setData(kr39::CatalogTree::DragMimeType, QByteArray());
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &drop);
+        ASSERT_TRUE(drop.isAccepted());
+    }
+
+    void DoubleClick(QWidget* target)
+    {
+        QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(3, 3), target->mapToGlobal(QPointF(3, 3)),
+            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    }
+
+    // Any redraw puts "Status:" back into panel 1.
+    void MarkStatus() { window->sbStatusBar()->SetPanelText(1, "Status: OK"); }
+    bool Redrawn() const { return window->sbStatusBar()->PanelText(1) == "Status:"; }
+
+    std::string PartNos(int from, int to) const
+    {
+        std::string text;
+        for (int i = from; i <= to; ++i)
+            text += (i > from ? " " : "") + window->m_station.Slots[static_cast<std::size_t>(i)].PartNo;
+        return text;
+    }
+
+    bool SaveEnabled() const { return window->Commands()->mnuFileSave->isEnabled(); }
+
+    QTemporaryDir dir;
+    std::filesystem::path modules;
+    std::unique_ptr<MainWindow> window;
+    kr39::CatalogTree* tree = nullptr;
+    kr39::StationView* view = nullptr;
+};
+
+TEST_F(StationEditingTest, TheTreeAndTheViewAreTheWindowsOwn)
+{
+    EXPECT_EQ(window->findChild<kr39::CatalogTree*>("tvCatalog"), tree);
+    EXPECT_EQ(window->findChild<kr39::StationView*>("picVexaConf"), view);
+    EXPECT_EQ(tree->FindNode("r01")->childCount(), 2);
+    // The labels' captions were put in by the window's texts.
+    EXPECT_EQ(view->findChild<QLabel*>("lblTotInp")->text(), "Inputs =");
+    EXPECT_EQ(view->findChild<QLabel*>("lblTotOut")->text(), "Outputs =");
+    // The new station is drawn: the node's totals and placeholder for its missing picture.
+    EXPECT_EQ(view->findChild<QLabel*>("lblTotInputs")->text(), "2");
+    EXPECT_EQ(view->Picture(0)->Image(), kr39::ResourceBitmap(kr39::BitmapPlaceholder));
+}
+
+struct DropCase {
+    const char* Name;
+    Press What;
+    const char* Module; // for Press::Module
+    int Slot;
+    bool OnLabel;
+    std::string Branch1; // slots 1-4 afterwards ("None None None None" when untouched)
+    std::string Branch2; // slots 5-8 afterwards
+    bool Modified;
+    bool Redraw;
+};
+
+class DropOnSlot : public StationEditingTest, public testing::WithParamInterface<DropCase> { };
+
+TEST_P(DropOnSlot, PlacesWhatDragTextNames)
+{
+    const DropCase& c = GetParam();
+    PressInTree(c.What, c.Module);
+    MarkStatus();
+    DropOn(c.Slot, c.OnLabel);
+    EXPECT_EQ(PartNos(1, 4), c.Branch1);
+    EXPECT_EQ(PartNos(5, 8), c.Branch2);
+    EXPECT_EQ(PartNos(9, 16), "None None None None None None None None");
+    EXPECT_EQ(window->m_station.Modified, c.Modified);
+    EXPECT_EQ(SaveEnabled(), c.Modified);
+    EXPECT_EQ(Redrawn(), c.Redraw);
+}
+
+const std::string Untouched = "None None None None";
+
+INSTANTIATE_TEST_SUITE_P(Station, DropOnSlot,
+    testing::Values(DropCase {"EmptySlotGetsFillersInFront", Press::Module, "DI8", 3, false,
+                        "Bus Bus DI8 None", Untouched, true, true},
+        DropCase {"SlotNumberLabelActsAsItsSlot", Press::Module, "DI16", 2, true, "Bus DI16 None None",
+            Untouched, true, true},
+        DropCase {"CapitalCGoesToTheBranchEnd", Press::Module, "SER", 6, false, Untouched, "Bus Bus Bus SER",
+            true, true},
+        DropCase {"LowerCaseCStaysWhereDropped", Press::Module, "LOW", 6, false, Untouched,
+            "Bus LOW None None", true, true},
+        DropCase {"RootPressDoesNothing", Press::Root, "", 3, false, Untouched, Untouched, false, false},
+        DropCase {"EmptySpacePressDoesNothing", Press::EmptySpace, "", 3, false, Untouched, Untouched, false,
+            false},
+        DropCase {"GroupWithBlankOnlyRedraws", Press::Group, "", 3, false, Untouched, Untouched, false, true},
+        DropCase {"GroupWithoutBlankDoesNothing", Press::GroupWithoutBlank, "", 3, false, Untouched,
+            Untouched, false, false}),
+    [](const testing::TestParamInfo<DropCase>& info) { return std::string(info.param.Name); });
+
+TEST_F(StationEditingTest, DropReplacesAnOccupiedSlotAndDragTextStays)
+{
+    PressInTree(Press::Module, "DI8");
+    DropOn(4);
+    ASSERT_EQ(PartNos(1, 4), "Bus Bus Bus DI8");
+    EXPECT_EQ(view->findChild<QLabel*>("lblTotInputs")->text(), "10");
+
+    PressInTree(Press::Module, "DI16");
+    DropOn(4);
+    EXPECT_EQ(PartNos(1, 4), "Bus Bus Bus DI16");
+    EXPECT_EQ(window->m_station.Slots[4].Inputs, 16);
+    EXPECT_EQ(view->findChild<QLabel*>("lblModPN_4")->text(), "DI16");
+    EXPECT_EQ(view->findChild<QLabel*>("lblTotInputs")->text(), "18");
+
+    // A second drop without a new press places the same module again; on a filler too.
+    DropOn(2);
+    EXPECT_EQ(PartNos(1, 4), "Bus DI16 Bus DI16");
+    EXPECT_EQ(tree->DragText(), "DI16 16 inputs");
+    EXPECT_EQ(view->findChild<QLabel*>("lblMod_4")->text(), "2");
+}
+
+TEST_F(StationEditingTest, DoubleClickRemovesAndFreesTheFillers)
+{
+    PressInTree(Press::Module, "DI8");
+    DropOn(7);
+    ASSERT_EQ(PartNos(5, 8), "Bus Bus DI8 None");
+    window->m_station.Modified = false;
+
+    // The bus node cannot be removed: nothing happens, not even a redraw.
+    MarkStatus();
+    DoubleClick(view->Picture(0));
+    EXPECT_FALSE(window->m_station.Modified);
+    EXPECT_FALSE(Redrawn());
+
+    // A slot-number label does not handle double-clicks.
+    DoubleClick(view->findChild<QWidget*>("lblSlot_5"));
+    EXPECT_FALSE(window->m_station.Modified);
+
+    // A filler that is still needed stays, but the station counts as changed.
+    DoubleClick(view->Picture(5));
+    EXPECT_EQ(PartNos(5, 8), "Bus Bus DI8 None");
+    EXPECT_TRUE(window->m_station.Modified);
+    EXPECT_TRUE(Redrawn());
+
+    DoubleClick(view->Picture(7));
+    EXPECT_EQ(PartNos(5, 8), "None None None None");
+    EXPECT_FALSE(view->Picture(5)->HasPicture());
+    EXPECT_FALSE(view->findChild<QLabel*>("lblMod_7")->isVisibleTo(view));
+    EXPECT_TRUE(SaveEnabled());
+
+    // An empty slot: nothing changes in the slots, the station counts as changed.
+    window->m_station.Modified = false;
+    MarkStatus();
+    DoubleClick(view->Picture(12));
+    EXPECT_EQ(PartNos(9, 12), "None None None None");
+    EXPECT_TRUE(window->m_station.Modified);
+    EXPECT_TRUE(Redrawn());
+}
+
+} // namespace

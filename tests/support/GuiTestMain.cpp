@@ -1,0 +1,25 @@
+// Runs GoogleTest inside a QApplication whose settings live in a folder of this run alone and
+// whose message boxes and file dialogs never wait for a person.
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "app/Dialogs.h"
+
+int main(int argc, char** argv)
+{
+    // Listing the tests (as CTest does to find them) needs no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    qputenv("XDG_CONFIG_HOME", settingsDir.path().toUtf8());
+    kr39::MessageBox::SetAutoAnswer(true);
+    kr39::FileDialog::SetNonInteractive(true);
+    return RUN_ALL_TESTS();
+}
