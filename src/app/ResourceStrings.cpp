@@ -4,8 +4,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMetaProperty>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QStringList>
 #include <QToolBar>
 #include <QWidget>
@@ -13,6 +11,7 @@
 #include <optional>
 
 #include "resources/NumberConversion.h"
+#include "resources/Windows1252.h"
 
 namespace kr39 {
 
@@ -121,18 +120,12 @@ QString VersionText()
 
 QString FromCodePage(std::string_view bytes)
 {
-    QStringDecoder decoder("windows-1252");
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    if (!decoder.isValid())
-        return QString::fromLatin1(view);
-    return decoder.decode(view);
+    return DecodeWindows1252(bytes);
 }
 
 std::string ToCodePage(const QString& text)
 {
-    QStringEncoder encoder("windows-1252", QStringConverter::Flag::Default);
-    const QByteArray bytes = encoder.isValid() ? QByteArray(encoder.encode(text)) : text.toLatin1();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return EncodeWindows1252(text);
 }
 
 QString ToQtFilter(const QString& tableFilter)

@@ -104,10 +104,10 @@ protected:
         ASSERT_TRUE(drop.isAccepted());
     }
 
-    void DoubleClick(QWidget* target)
+    void DoubleClick(QWidget* target, Qt::MouseButton button = Qt::LeftButton)
     {
         QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(3, 3), target->mapToGlobal(QPointF(3, 3)),
-            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            button, button, Qt::NoModifier);
         QCoreApplication::sendEvent(target, &event);
     }
 
@@ -226,8 +226,9 @@ TEST_F(StationEditingTest, DoubleClickRemovesAndFreesTheFillers)
     EXPECT_FALSE(window->m_station.Modified);
     EXPECT_FALSE(Redrawn());
 
-    // A slot-number label does not handle double-clicks.
+    // A slot-number label does not handle double-clicks, nor does any button but the left.
     DoubleClick(view->findChild<QWidget*>("lblSlot_5"));
+    DoubleClick(view->Picture(7), Qt::RightButton);
     EXPECT_FALSE(window->m_station.Modified);
 
     // A filler that is still needed stays, but the station counts as changed.
