@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 #include <map>
@@ -250,6 +251,39 @@ TEST_F(StationEditingTest, DoubleClickRemovesAndFreesTheFillers)
     EXPECT_EQ(PartNos(9, 12), "None None None None");
     EXPECT_TRUE(window->m_station.Modified);
     EXPECT_TRUE(Redrawn());
+}
+
+} // namespace
+
+namespace {
+
+// A real drag with the mouse: press on a module node, move onto a slot picture, release. It
+// needs a platform with drag and drop (CTest runs it once more under xvfb-run); the offscreen
+// platform ends every drag at once.
+TEST_F(StationEditingTest, MouseDragFromTheTreeOntoASlot)
+{
+    if (QGuiApplication::platformName() == "offscreen")
+        GTEST_SKIP() << "no drag and drop on the offscreen platform";
+    QTreeWidgetItem* node = tree->FindNode("r01")->child(0);
+    const QPoint start = tree->visualItemRect(node).center();
+    QWidget* target = view->Picture(6);
+    const QPoint end = target->mapTo(window.get(), target->rect().center());
+
+    // The drag runs its own event loop; the pointer moves on to the slot and lets go from there.
+    QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, start);
+    QTimer::singleShot(50, [&] {
+        QTest::mouseMove(window.get(), end);
+        QTimer::singleShot(50, [&] { QTest::mouseRelease(window.get(), Qt::LeftButton, {}, end); });
+    });
+    for (int dx : {30, 60}) {
+        const QPointF pos = start + QPoint(dx, 0);
+        QMouseEvent move(QEvent::MouseMove, pos, tree->viewport()->mapToGlobal(pos), Qt::NoButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree->viewport(), &move);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->m_station.Slots[6].PartNo == "DI8"; }, 2000));
+    EXPECT_EQ(PartNos(5, 8), "Bus DI8 None None");
+    EXPECT_EQ(tree->FindNode("r01")->childCount(), 2) << "the dragged node stays in the tree";
 }
 
 } // namespace
