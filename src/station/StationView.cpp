@@ -401,6 +401,9 @@ bool StationView::eventFilter(QObject* watched, QEvent* event)
         if (slot == 0 || !IsCatalogDrag(event))
             return false;
         static_cast<QDropEvent*>(event)->acceptProposedAction();
+        // The drag is over: the slot shows its own picture again, also when the drop changes
+        // nothing and no redraw follows.
+        RemoveDragFeedback(slot);
         emit SlotDropped(slot);
         return true;
     case QEvent::MouseButtonDblClick:

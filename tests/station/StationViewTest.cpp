@@ -390,6 +390,7 @@ TEST_P(DragFeedback, FollowsTheKindOfTheSlot)
     EXPECT_TRUE(drop.isAccepted());
     ASSERT_EQ(dropped.count(), 1);
     EXPECT_EQ(dropped.at(0).at(0).toInt(), 3);
+    EXPECT_EQ(Shown(3), c.OnLeave) << "no feedback left behind by the drop";
     // The view changes no slot itself.
     EXPECT_EQ(station.Slots[3].PartNo, c.PartNo);
 }
