@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <string>
-#include <system_error>
 
 #include "catalog/CatalogTree.h"
 #include "resources/ResourcePictures.h"
@@ -364,6 +363,17 @@ void StationView::RemoveDragFeedback(int slot)
 
 bool StationView::eventFilter(QObject* watched, QEvent* event)
 {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+    case QEvent::MouseButtonDblClick:
+        break;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+
     // Which slot the element belongs to: a slot-number label passes its drag events on as if
     // they had reached the image of its slot.
     int slot = -1;
