@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 #include "resources/NumberConversion.h"
 #include "util/FileIo.h"
@@ -65,6 +66,7 @@ private:
             if (haveRoot)
                 return Fail(m_next, "a second root line " + QuoteForMessage(line));
             haveRoot = true;
+            m_codes.insert(std::string(code));
             catalog.Groups.push_back(CatalogGroup {std::string(code), {}});
             return std::nullopt;
         }
@@ -72,9 +74,7 @@ private:
             return Fail(m_next, "group line shorter than 3 characters: " + QuoteForMessage(line));
         if (!haveRoot)
             return Fail(m_next, "group line before the root line (code 00): " + QuoteForMessage(line));
-        const bool duplicate = std::any_of(catalog.Groups.begin(), catalog.Groups.end(),
-            [&](const CatalogGroup& group) { return group.Code == code; });
-        if (duplicate)
+        if (!m_codes.insert(std::string(code)).second)
             return Fail(
                 m_next, "group code " + QuoteForMessage(code) + " appears twice: " + QuoteForMessage(line));
         catalog.Groups.push_back(CatalogGroup {std::string(code), std::string(line.substr(3))});
@@ -103,9 +103,7 @@ private:
         entry.Description = std::string(line.substr(blank + 1));
 
         if (entry.TypeCode != BusNodeTypeCode) {
-            const bool known = std::any_of(catalog.Groups.begin(), catalog.Groups.end(),
-                [&](const CatalogGroup& group) { return group.Code == entry.TypeCode; });
-            if (!known)
+            if (m_codes.count(entry.TypeCode) == 0)
                 return Fail(m_next,
                     "type code " + QuoteForMessage(entry.TypeCode)
                         + " names no group: " + QuoteForMessage(line));
@@ -121,6 +119,8 @@ private:
     }
 
     std::vector<std::string_view> m_lines;
+    // The codes of the group lines read so far; a set keeps a file of many thousand groups fast.
+    std::set<std::string> m_codes;
     std::string_view m_fileName;
     std::size_t m_next = 0; // index of the next line; after a read, the 1-based number of the line read
 };
