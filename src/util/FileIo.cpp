@@ -37,13 +37,18 @@ fs::path TemporarySibling(const fs::path& target)
 
 } // namespace
 
-Result<std::string> ReadFileBytes(const fs::path& path)
+Result<std::string> ReadFileBytes(const fs::path& path, std::uintmax_t maxBytes)
 {
     std::error_code ec;
     if (!fs::exists(path, ec))
         return Failure {path.string(), 0, "file not found"};
     if (!fs::is_regular_file(path, ec))
         return Failure {path.string(), 0, "not a regular file"};
+    const auto fileSize = fs::file_size(path, ec);
+    if (!ec && fileSize > maxBytes)
+        return Failure {path.string(), 0,
+            "the file is " + std::to_string(fileSize) + " bytes long; more than " + std::to_string(maxBytes)
+                + " bytes are not read"};
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return Failure {path.string(), 0, "cannot open for reading: " + ErrnoText(errno)};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -11,8 +12,14 @@
 
 namespace kr39 {
 
-// The whole file as bytes, unchanged. Fails on a missing, unreadable or non-regular file.
-Result<std::string> ReadFileBytes(const std::filesystem::path& path);
+// Every file the program reads (catalog, station file, templates) is a small text file; a
+// bigger one is refused before it is read, so that picking a wrong file (a disk image, a
+// video) gives a message instead of exhausting memory.
+inline constexpr std::uintmax_t MaxReadBytes = 64u * 1024u * 1024u;
+
+// The whole file as bytes, unchanged. Fails on a missing, unreadable or non-regular file and
+// on one larger than `maxBytes`.
+Result<std::string> ReadFileBytes(const std::filesystem::path& path, std::uintmax_t maxBytes = MaxReadBytes);
 
 // Splits text into lines. A line ends at CR LF or at a bare LF; the terminator is not part of
 // the line. Text after the last terminator is one more line; a terminator at the very end

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -163,6 +164,20 @@ TEST_F(StationFileRobustness, OpenRefusesWhatIsNoFile)
         EXPECT_FALSE(result.Detail.What.empty()) << path;
         ExpectNewStation(station);
     }
+}
+
+TEST_F(StationFileRobustness, HugeFileIsRefusedWithoutReadingIt)
+{
+    // A wrongly chosen file of gigabytes gives the load error at once instead of filling memory.
+    const auto path = dir / "huge.CSE";
+    std::ofstream(path).close();
+    fs::resize_file(path, std::uintmax_t {4} << 30);
+    auto station = BusyStation();
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = OpenStation(station, TestCatalog(), path);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(result.Outcome, OpenOutcome::LoadError);
+    ExpectNewStation(station);
 }
 
 TEST_F(StationFileRobustness, ManyLinesOpenAndTheRestIsIgnored)

@@ -62,6 +62,20 @@ TEST_F(TempDir, ReadsBytesUnchanged)
     EXPECT_FALSE(ReadFileBytes(dir).Ok());
 }
 
+TEST_F(TempDir, RefusesFilesOverTheSizeLimitBeforeReading)
+{
+    Write(dir / "ten", "0123456789");
+    EXPECT_TRUE(ReadFileBytes(dir / "ten", 10).Ok());
+    EXPECT_FALSE(ReadFileBytes(dir / "ten", 9).Ok());
+    // A sparse file just over the limit: refused at once, without reading or allocating it.
+    std::ofstream(dir / "huge").close();
+    fs::resize_file(dir / "huge", MaxReadBytes + 1);
+    const auto huge = ReadFileBytes(dir / "huge");
+    ASSERT_FALSE(huge.Ok());
+    EXPECT_NE(huge.Error().What.find(std::to_string(MaxReadBytes + 1)), std::string::npos)
+        << huge.Error().What;
+}
+
 TEST_F(TempDir, AtomicWriteReplacesAndLeavesNoTemporary)
 {
     Write(dir / "f", "old");
