@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <optional>
 
 #include "eds/EdsRules.h"
 #include "resources/StringTable.h"
@@ -93,20 +95,53 @@ private:
     int m_lineNumber = 0;
 };
 
-Result<void> ExpandModuleFile(const fs::path& path, EdsRun& run, ProgressReporter& progress)
-{
-    auto bytes = ReadFileBytes(path);
-    if (!bytes)
-        return Failure {
-            bytes.Error().File, 0, "cannot read the module description file: " + bytes.Error().What};
-    const std::string& text = bytes.Value();
-    if (text.size() >= ModuleFileLimit)
-        return Failure {path.string(), 0,
-            "the module description file is " + std::to_string(text.size())
-                + " bytes long; it must be shorter than 32768 bytes"};
+// The module description files of one run, each read once, on first use.
+class ModuleFiles {
+public:
+    explicit ModuleFiles(fs::path dir)
+        : m_dir(std::move(dir))
+    {
+    }
+    fs::path PathOf(const std::string& partNo) const { return m_dir / (partNo + ".dat"); }
+    const Result<std::string>& Get(const std::string& partNo)
+    {
+        auto it = m_files.find(partNo);
+        if (it == m_files.end())
+            it = m_files.emplace(partNo, Read(PathOf(partNo))).first;
+        return it->second;
+    }
 
-    const auto fileName = path.string();
-    bool blockOpen = false;
+private:
+    static Result<std::string> Read(const fs::path& path)
+    {
+        auto bytes = ReadFileBytes(path);
+        if (!bytes)
+            return Failure {
+                bytes.Error().File, 0, "cannot read the module description file: " + bytes.Error().What};
+        if (bytes.Value().size() >= ModuleFileLimit)
+            return Failure {path.string(), 0,
+                "the module description file is " + std::to_string(bytes.Value().size())
+                    + " bytes long; it must be shorter than 32768 bytes"};
+        return bytes;
+    }
+    fs::path m_dir;
+    std::map<std::string, Result<std::string>> m_files;
+};
+
+bool IsModule(const std::string& partNo)
+{
+    return KindOf(partNo) == SlotKind::Module; // fillers and empty slots take no number
+}
+
+Result<void> ExpandModuleFile(
+    const std::string& partNo, ModuleFiles& files, EdsRun& run, ProgressReporter& progress)
+{
+    const auto& bytes = files.Get(partNo);
+    if (!bytes)
+        return bytes.Error();
+    const std::string& text = bytes.Value();
+    const auto fileName = files.PathOf(partNo).string();
+    bool blockOpen = false; // closed whenever a file is opened
     LineReader reader(text);
     std::string_view line;
     while (reader.Next(line)) {
@@ -118,21 +153,145 @@ Result<void> ExpandModuleFile(const fs::path& path, EdsRun& run, ProgressReporte
 }
 
 // The marker line: every placed module of slots 1..16 once, in slot order.
-Result<void> ExpandModules(const GenerateInput& input, EdsRun& run, ProgressReporter& progress,
-    std::string_view templateName, int markerLine)
+Result<void> ExpandModules(const GenerateInput& input, ModuleFiles& files, EdsRun& run,
+    ProgressReporter& progress, std::string_view templateName, int markerLine)
 {
     for (int slot = 1; slot < SlotCount; ++slot) {
         const auto& partNo = input.Slots[static_cast<std::size_t>(slot)].PartNo;
-        if (KindOf(partNo) == SlotKind::Module) { // fillers and empty slots take no number
+        if (IsModule(partNo)) {
             if (run.ModuleNumber == INT16_MAX)
                 return Failure {std::string(templateName), markerLine, "the module number would pass 32767"};
             ++run.ModuleNumber;
-            if (auto ok = ExpandModuleFile(input.ModulesDir / (partNo + ".dat"), run, progress); !ok)
+            if (auto ok = ExpandModuleFile(partNo, files, run, progress); !ok)
                 return ok;
         }
         progress.Station(slot);
     }
     return {};
+}
+
+long long CountParameterLines(std::string_view text)
+{
+    long long count = 0;
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.Next(line))
+        count += IsParameterLine(line) ? 1 : 0;
+    return count;
+}
+
+// The parameter count that a run ends with, worked out ahead so that "<INSTNO>" can be filled
+// in while the text is built: the parameter lines of the template up to its first marker
+// line, plus those of every placed module's file once per marker line. Nothing when a module
+// file cannot be used; the run itself then fails when it comes to that file.
+std::optional<long long> PredictParameterCount(
+    std::string_view text, const GenerateInput& input, ModuleFiles& files)
+{
+    long long count = 0;
+    long long markerLines = 0;
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.Next(line)) {
+        count += IsParameterLine(line) ? 1 : 0;
+        if (line.find(MarkerTag) != std::string_view::npos) {
+            markerLines = 1;
+            break;
+        }
+    }
+    if (markerLines == 0)
+        return count;
+    for (auto pos = text.find(MarkerTag, reader.Position()); pos != std::string_view::npos;
+         pos = text.find(MarkerTag, pos)) {
+        ++markerLines;
+        pos = text.find('\n', pos);
+    }
+    long long perExpansion = 0;
+    for (int slot = 1; slot < SlotCount; ++slot) {
+        const auto& partNo = input.Slots[static_cast<std::size_t>(slot)].PartNo;
+        if (!IsModule(partNo))
+            continue;
+        const auto& bytes = files.Get(partNo);
+        if (!bytes)
+            return std::nullopt;
+        perExpansion += CountParameterLines(bytes.Value());
+    }
+    return count + markerLines * perExpansion;
+}
+
+bool HasLineFeed(std::string_view text)
+{
+    return text.find('\n') != std::string_view::npos;
+}
+
+// One run. With `lineWise` the tags are replaced line by line as the text is built (when the
+// values allow it, see EdsRun::LineTags); otherwise tag by tag over the finished text.
+// `baseName`, when given, fills "<FILENAME>" as the last tag.
+Result<std::string> Expand(
+    const GenerateInput& input, GenerateProgress* sink, const std::string* baseName, bool lineWise)
+{
+    ProgressReporter progress(sink);
+    const auto templatePath = FindNoCase(input.ModulesDir, MasterTemplateName);
+    auto bytes = ReadFileBytes(templatePath);
+    if (!bytes)
+        return Failure {bytes.Error().File, 0, "cannot read the master template: " + bytes.Error().What};
+    const std::string& text = bytes.Value();
+    const auto templateName = templatePath.string();
+    ModuleFiles files(input.ModulesDir);
+
+    EdsRun run;
+    // Room for the template with CR LF line ends and one expansion; the buffer grows
+    // geometrically beyond that, so building it stays linear.
+    run.Output.reserve(text.size() + text.size() / 16 + 4096);
+
+    const auto predicted = lineWise ? PredictParameterCount(text, input, files) : std::nullopt;
+    TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
+        {InstNoTag, std::to_string(predicted.value_or(0))}, {InputNoTag, std::to_string(input.TotalInputs)},
+        {OutputNoTag, std::to_string(input.TotalOutputs)}};
+    if (baseName != nullptr)
+        tags.emplace_back(FileNameTag, *baseName);
+    if (predicted && *predicted <= INT16_MAX && !HasLineFeed(input.SoftwareName)
+        && !HasLineFeed(input.DateText) && (baseName == nullptr || !HasLineFeed(*baseName)))
+        run.LineTags = &tags;
+
+    // Where the next marker and the next "<" stand, so that lines without them are copied
+    // without being searched one by one.
+    auto nextMarker = text.find(MarkerTag);
+    auto nextTag = text.find('<');
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.Next(line)) {
+        const auto lineEnd = static_cast<std::size_t>(line.data() - text.data()) + line.size();
+        if (!run.MarkerSeen && IsParameterLine(line)) {
+            if (run.ParameterCounter == INT16_MAX)
+                return Failure {templateName, reader.LineNumber(), "the parameter count would pass 32767"};
+            ++run.ParameterCounter;
+        }
+        if (nextMarker < lineEnd) {
+            run.MarkerSeen = true;
+            if (auto ok = ExpandModules(input, files, run, progress, templateName, reader.LineNumber()); !ok)
+                return ok.Error();
+            line = {};
+            nextMarker = text.find(MarkerTag, reader.Position());
+        }
+        if (nextTag < lineEnd) {
+            run.AppendLine(line);
+            nextTag = text.find('<', reader.Position());
+        } else {
+            run.Output.append(line);
+            run.Output.append(CrLf);
+        }
+        progress.Box(reader.Position(), text.size());
+    }
+
+    if (run.LineTags != nullptr) {
+        if (run.ParameterCounter == *predicted)
+            return std::move(run.Output);
+        return Expand(input, sink, baseName, false); // never expected; the slow way is always right
+    }
+    tags[2].second = std::to_string(run.ParameterCounter);
+    for (const auto& [tag, value] : tags)
+        ReplaceAll(run.Output, tag, value);
+    return std::move(run.Output);
 }
 
 } // namespace
@@ -155,46 +314,9 @@ GenerateInput MakeGenerateInput(const Station& station, const fs::path& modulesD
     return input;
 }
 
-Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgress* sink)
+Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgress* progress)
 {
-    ProgressReporter progress(sink);
-    const auto templatePath = FindNoCase(input.ModulesDir, MasterTemplateName);
-    auto bytes = ReadFileBytes(templatePath);
-    if (!bytes)
-        return Failure {bytes.Error().File, 0, "cannot read the master template: " + bytes.Error().What};
-    const std::string& text = bytes.Value();
-    const auto templateName = templatePath.string();
-
-    EdsRun run;
-    // Room for the template with CR LF line ends and one expansion; the buffer grows
-    // geometrically beyond that, so building it stays linear.
-    run.Output.reserve(text.size() + text.size() / 16 + 4096);
-
-    LineReader reader(text);
-    std::string_view line;
-    while (reader.Next(line)) {
-        if (!run.MarkerSeen && IsParameterLine(line)) {
-            if (run.ParameterCounter == INT16_MAX)
-                return Failure {templateName, reader.LineNumber(), "the parameter count would pass 32767"};
-            ++run.ParameterCounter;
-        }
-        if (line.find(MarkerTag) != std::string_view::npos) {
-            run.MarkerSeen = true;
-            if (auto ok = ExpandModules(input, run, progress, templateName, reader.LineNumber()); !ok)
-                return ok.Error();
-            line = {};
-        }
-        run.Output.append(line);
-        run.Output.append(CrLf);
-        progress.Box(reader.Position(), text.size());
-    }
-
-    ReplaceAll(run.Output, SoftwareNameTag, input.SoftwareName);
-    ReplaceAll(run.Output, DateStringTag, input.DateText);
-    ReplaceAll(run.Output, InstNoTag, std::to_string(run.ParameterCounter));
-    ReplaceAll(run.Output, InputNoTag, std::to_string(input.TotalInputs));
-    ReplaceAll(run.Output, OutputNoTag, std::to_string(input.TotalOutputs));
-    return std::move(run.Output);
+    return Expand(input, progress, nullptr, true);
 }
 
 void FillInFileName(std::string& text, std::string_view currentFile)
@@ -204,10 +326,8 @@ void FillInFileName(std::string& text, std::string_view currentFile)
 
 Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress)
 {
-    auto text = ExpandStationEds(input, progress);
-    if (text)
-        FillInFileName(text.Value(), input.CurrentFile);
-    return text;
+    const auto baseName = StationBaseName(input.CurrentFile);
+    return Expand(input, progress, &baseName, true);
 }
 
 Result<void> WriteEdsFile(const fs::path& path, std::string_view text)

@@ -1,6 +1,9 @@
 #include "eds/EdsRules.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace kr39 {
 
@@ -107,29 +110,71 @@ Result<void> ExpandModuleLine(
         rewrite(Renumber(line, EnumWord, run.ParameterCounter));
     }
 
-    if (blockOpen) {
-        run.Output.append(line);
-        run.Output.append(CrLf);
-    }
+    if (blockOpen)
+        run.AppendLine(line);
     return {};
+}
+
+void EdsRun::AppendLine(std::string_view line)
+{
+    const bool tagged = LineTags != nullptr
+        && std::any_of(LineTags->begin(), LineTags->end(),
+            [&](const auto& tv) { return line.find(tv.first) != std::string_view::npos; });
+    if (tagged) {
+        m_scratch.assign(line);
+        for (const auto& [tag, value] : *LineTags)
+            ReplaceAll(m_scratch, tag, value);
+        Output.append(m_scratch);
+    } else {
+        Output.append(line);
+    }
+    Output.append(CrLf);
 }
 
 void ReplaceAll(std::string& text, std::string_view tag, std::string_view value)
 {
-    auto pos = text.find(tag);
-    if (pos == std::string::npos || tag.empty())
+    if (tag.empty())
         return;
-    std::string out;
-    out.reserve(text.size() + (value.size() > tag.size() ? (value.size() - tag.size()) * 16 : 0));
-    std::size_t from = 0;
-    while (pos != std::string::npos) {
-        out.append(text, from, pos - from);
-        out.append(value);
-        from = pos + tag.size();
-        pos = text.find(tag, from);
+    auto hit = text.find(tag);
+    if (hit == std::string::npos)
+        return;
+
+    // In place, without a second copy of a text that may be many megabytes long.
+    const std::size_t oldSize = text.size();
+    char* data = text.data();
+    if (value.size() <= tag.size()) {
+        // The text between the hits moves to the left, front to back; what is still to be
+        // searched lies behind the write position and is intact.
+        std::size_t to = hit;
+        while (hit != std::string::npos) {
+            std::memcpy(data + to, value.data(), value.size());
+            to += value.size();
+            const std::size_t from = hit + tag.size();
+            hit = text.find(tag, from);
+            const std::size_t until = hit != std::string::npos ? hit : oldSize;
+            std::memmove(data + to, data + from, until - from);
+            to += until - from;
+        }
+        text.resize(to);
+        return;
     }
-    out.append(text, from, std::string::npos);
-    text = std::move(out);
+    // A longer value: the text grows once and moves to the right, back to front.
+    std::vector<std::size_t> hits;
+    for (; hit != std::string::npos; hit = text.find(tag, hit + tag.size()))
+        hits.push_back(hit);
+    const std::size_t growth = value.size() - tag.size();
+    text.resize(oldSize + growth * hits.size());
+    data = text.data();
+    std::size_t end = text.size();
+    std::size_t until = oldSize;
+    for (std::size_t i = hits.size(); i-- > 0;) {
+        const std::size_t from = hits[i] + tag.size();
+        end -= until - from;
+        std::memmove(data + end, data + from, until - from);
+        end -= value.size();
+        std::memcpy(data + end, value.data(), value.size());
+        until = hits[i];
+    }
 }
 
 } // namespace kr39

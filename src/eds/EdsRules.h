@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "util/Result.h"
 
@@ -36,12 +38,26 @@ std::string SlotNoText(int moduleNumber);
 // The module number as the box text: "Box ", at least two decimal digits, one blank.
 std::string BoxNoText(int moduleNumber);
 
+// Placeholder tags and their values, in the order in which they are replaced.
+using TagValues = std::vector<std::pair<std::string_view, std::string>>;
+
 // The counters of one generation run and the text built so far.
 struct EdsRun {
     std::int16_t ParameterCounter = 0;
     std::int16_t ModuleNumber = 0;
     bool MarkerSeen = false;
     std::string Output;
+    // When set, each line's tags are replaced as it is appended, so the finished text needs no
+    // further pass. Valid only when no value holds a line feed: then no tag occurrence, before
+    // or after any replacement, crosses a line end, and replacing line by line gives the same
+    // text as replacing tag by tag over the whole text.
+    const TagValues* LineTags = nullptr;
+
+    // Appends the line and CR LF to the output.
+    void AppendLine(std::string_view line);
+
+private:
+    std::string m_scratch;
 };
 
 // Rewrites one line of a module description file by the module rules, advancing the run's

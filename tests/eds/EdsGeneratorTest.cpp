@@ -302,3 +302,30 @@ TEST_F(Generate, FailedWriteKeepsTheOldFile)
     ASSERT_TRUE(WriteEdsFile(target, "new\r\n").Ok());
     EXPECT_EQ(ReadFileBytes(target).Value(), "new\r\n");
 }
+
+// Tags are normally replaced line by line while the text is built, with "<INSTNO>" known in
+// advance; a value with a line feed makes the run replace them tag by tag over the finished
+// text instead. Both ways must give the same text.
+TEST_F(Generate, LineByLineAndWholeTextReplacementAgree)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Param1 = a\r\n<IOMODULEDESCRIPTION>\r\n<INSTNO>|<SOFTWARENAME>|<FILENAME>\r\n",
+            "<START>\r\nParam1 = <BOXNO><INSTNO>\r\n<STOP>\r\nParam2 = <BOXNO>outside\r\n"},
+        {"<INSTNO>\r\nx<IOMODULEDESCRIPTION>y<IOMODULEDESCRIPTION>\r\nParam = "
+         "after\r\n<IOMODULEDESCRIPTION>\r\n",
+            "<START>\r\nParam1 = <BOXNO>\r\nParam = <INPUTNO><BOXNO>\r\nEnum = <OUTPUTNO>"},
+        {"Param <IOMODULEDESCRIPTION> = <INSTNO>\r\n<INSTNO>", "Param1 = <BOXNO>\r\n"},
+        {"no marker <INSTNO>\r\nParam = 1\r\n", "Param1 = <BOXNO>\r\n"},
+    };
+    for (const auto& [templateText, moduleText] : cases) {
+        Write("KR39NODE000001.dat", templateText);
+        Write("M.dat", moduleText);
+        Place(1, "M");
+        Place(6, "M");
+        input.DateText = "date";
+        const auto lineByLine = Run();
+        input.DateText = "da\nte"; // the template holds no "<DATESTRING>"
+        EXPECT_EQ(Run(), lineByLine) << templateText;
+        EXPECT_EQ(lineByLine.find("<INSTNO>"), std::string::npos);
+    }
+}

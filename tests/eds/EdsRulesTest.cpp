@@ -140,4 +140,9 @@ TEST(EdsRules, ReplaceAllReplacesEveryOccurrence)
     EXPECT_EQ(text, "[long value]a[long value][long value]b<X");
     ReplaceAll(text, "[long value]", "");
     EXPECT_EQ(text, "ab<X");
+    text = "<X><X>|<X>";
+    ReplaceAll(text, "<X>", "abc"); // same length
+    EXPECT_EQ(text, "abcabc|abc");
+    ReplaceAll(text, "c", "<>");
+    EXPECT_EQ(text, "ab<>ab<>|ab<>");
 }

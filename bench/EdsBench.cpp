@@ -1,0 +1,159 @@
+// EDS generation against its floor: reading the same input files and writing the same number
+// of bytes. Run with `make bench`; compare each Generate row with the Floor row of the same
+// argument. The big-template rows take the template size in MB and should grow linearly.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+
+#include "catalog/Catalog.h"
+#include "eds/EdsGenerator.h"
+#include "eds/EdsRules.h"
+#include "util/FileIo.h"
+
+namespace fs = std::filesystem;
+using namespace kr39;
+
+namespace {
+
+const fs::path kShipped = fs::path(KR39_SOURCE_DIR) / "modules";
+
+fs::path WorkDir()
+{
+    static const fs::path dir = [] {
+        auto d = fs::temp_directory_path() / ("kr39eds-bench-" + std::to_string(::getpid()));
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+// All 16 slots filled, cycling through the shipped modules.
+GenerateInput FullStation(const fs::path& modulesDir)
+{
+    const auto catalog = LoadCatalog(kShipped);
+    if (!catalog)
+        throw std::runtime_error(catalog.Error().Describe());
+    GenerateInput input;
+    input.Slots[0].PartNo = std::string(RootNodeText);
+    int next = 0;
+    for (int slot = 1; slot < SlotCount; ++slot) {
+        const CatalogEntry* entry = nullptr;
+        while (entry == nullptr || entry->TypeCode == BusNodeTypeCode)
+            entry = &catalog.Value().Entries[next++ % catalog.Value().ModuleLineCount];
+        input.Slots[slot].PartNo = entry->PartNo;
+        input.TotalInputs = static_cast<std::int16_t>(input.TotalInputs + entry->Inputs);
+        input.TotalOutputs = static_cast<std::int16_t>(input.TotalOutputs + entry->Outputs);
+    }
+    input.ModulesDir = modulesDir;
+    input.CurrentFile = "/data/Line4.CSE";
+    input.DateText = "06.12.2026";
+    return input;
+}
+
+// A copy of the shipped library whose master template is padded to `megabytes` with further
+// entries after the marker (written unchanged, as a big device's template would carry them).
+fs::path BigLibrary(int megabytes)
+{
+    static std::map<int, fs::path> made;
+    if (auto it = made.find(megabytes); it != made.end())
+        return it->second;
+    const auto dir = WorkDir() / ("lib" + std::to_string(megabytes));
+    fs::create_directories(dir);
+    for (const auto& e : fs::directory_iterator(kShipped))
+        if (e.path().extension() == ".dat")
+            fs::copy_file(e.path(), dir / e.path().filename(), fs::copy_options::overwrite_existing);
+    std::string text = ReadFileBytes(kShipped / MasterTemplateName).Value();
+    const std::string entry
+        = "        Group1 = \"Station data <FILENAME>\", 4, 1, 2, 3, 4; "
+          "$ a group entry of the padding, with one tag to replace\r\n"
+          "        $ Padding comment line of the big template: channel data, units, help text\r\n"
+          "        ProdName = \"KR39 DeviceNet node\";\r\n";
+    const std::size_t target = static_cast<std::size_t>(megabytes) << 20;
+    text.reserve(target + entry.size());
+    while (text.size() < target)
+        text += entry;
+    std::ofstream(dir / MasterTemplateName, std::ios::binary) << text;
+    made[megabytes] = dir;
+    return dir;
+}
+
+std::size_t OutputSize(const GenerateInput& input)
+{
+    return GenerateEds(input).Value().size();
+}
+
+void RunGenerate(benchmark::State& state, const GenerateInput& input)
+{
+    const auto out = WorkDir() / "Line4.EDS";
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        auto text = GenerateEds(input);
+        if (!text || !WriteEdsFile(out, text.Value())) {
+            state.SkipWithError("generation failed");
+            return;
+        }
+        bytes = text.Value().size();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+// Reads the master template and each placed module's file, and writes as many bytes as the
+// generated file has, the same way the generator writes it.
+void RunFloor(benchmark::State& state, const GenerateInput& input)
+{
+    const auto out = WorkDir() / "Floor.EDS";
+    const std::string output(OutputSize(input), 'x');
+    for (auto _ : state) {
+        auto master = ReadFileBytes(input.ModulesDir / MasterTemplateName);
+        benchmark::DoNotOptimize(master.Value().data());
+        for (int slot = 1; slot < SlotCount; ++slot) {
+            auto module = ReadFileBytes(input.ModulesDir / (input.Slots[slot].PartNo + ".dat"));
+            benchmark::DoNotOptimize(module.Value().data());
+        }
+        if (!WriteFileAtomic(out, output)) {
+            state.SkipWithError("write failed");
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * output.size()));
+}
+
+void GenerateFullStation(benchmark::State& state)
+{
+    RunGenerate(state, FullStation(kShipped));
+}
+void FloorFullStation(benchmark::State& state)
+{
+    RunFloor(state, FullStation(kShipped));
+}
+void GenerateBigTemplate(benchmark::State& state)
+{
+    RunGenerate(state, FullStation(BigLibrary(static_cast<int>(state.range(0)))));
+}
+void FloorBigTemplate(benchmark::State& state)
+{
+    RunFloor(state, FullStation(BigLibrary(static_cast<int>(state.range(0)))));
+}
+
+} // namespace
+
+BENCHMARK(GenerateFullStation)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FloorFullStation)->Unit(benchmark::kMicrosecond);
+BENCHMARK(GenerateBigTemplate)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(FloorBigTemplate)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(WorkDir());
+    return 0;
+}
