@@ -46,4 +46,7 @@ bool SaveStationOrReport(Station& station, const std::string& path);
 // The station commands: catalog, new, place, remove, show.
 void AddStationCommands(CLI::App& app, CliContext& context);
 
+// The generate command: a station file's EDS ("Error when generating data!!!").
+void AddGenerateCommand(CLI::App& app, CliContext& context);
+
 } // namespace kr39
