@@ -40,6 +40,7 @@ run: build
 bench:
 	@$(MAKE) --no-print-directory build PRESET=bench
 	build/bench/bin/kr39eds-bench
+	build/bench/bin/kr39eds-view-bench
 
 package: build
 	cd $(BUILD_DIR) && cpack -G TGZ
