@@ -1,6 +1,8 @@
 // EDS generation against its floor: reading the same input files and writing the same number
 // of bytes. Run with `make bench`; compare each Generate row with the Floor row of the same
-// argument. The big-template rows take the template size in MB and should grow linearly.
+// argument. The template rows take the master template's size in MB and should grow linearly;
+// the tag-dense template holds a tag on every third line, where the usual one holds tags in
+// its head only.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -55,30 +57,39 @@ GenerateInput FullStation(const fs::path& modulesDir)
     return input;
 }
 
-// A copy of the shipped library whose master template is padded to `megabytes` with further
-// entries after the marker (written unchanged, as a big device's template would carry them).
-fs::path BigLibrary(int megabytes)
+// Padding for a big master template: entries as a big device's template carries them after
+// the marker, written unchanged. The tag-dense kind holds "<FILENAME>" on every third line.
+std::string PaddingEntry(bool tagDense)
 {
-    static std::map<int, fs::path> made;
-    if (auto it = made.find(megabytes); it != made.end())
+    if (tagDense)
+        return "        Group1 = \"Station data <FILENAME>\", 4, 1, 2, 3, 4; $ a group entry with a tag\r\n"
+               "        $ Padding comment line of the big template: channel data, units, help text\r\n"
+               "        ProdName = \"KR39 DeviceNet node\";\r\n";
+    return "        Assem101 = \"Channel data\", \"20 04 24 65 30 03\", 16, 0x0001,,,\r\n"
+           "                16, Param6,                     $ channel value\r\n"
+           "                16, Param7;                     $ channel status\r\n"
+           "        $ Channel 1: value and status words, as measured, without scaling\r\n";
+}
+
+// A copy of the shipped library whose master template is padded to `megabytes`.
+fs::path BigLibrary(int megabytes, bool tagDense)
+{
+    static std::map<std::pair<int, bool>, fs::path> made;
+    if (auto it = made.find({megabytes, tagDense}); it != made.end())
         return it->second;
-    const auto dir = WorkDir() / ("lib" + std::to_string(megabytes));
+    const auto dir = WorkDir() / ("lib" + std::to_string(megabytes) + (tagDense ? "tags" : ""));
     fs::create_directories(dir);
     for (const auto& e : fs::directory_iterator(kShipped))
         if (e.path().extension() == ".dat")
             fs::copy_file(e.path(), dir / e.path().filename(), fs::copy_options::overwrite_existing);
     std::string text = ReadFileBytes(kShipped / MasterTemplateName).Value();
-    const std::string entry
-        = "        Group1 = \"Station data <FILENAME>\", 4, 1, 2, 3, 4; "
-          "$ a group entry of the padding, with one tag to replace\r\n"
-          "        $ Padding comment line of the big template: channel data, units, help text\r\n"
-          "        ProdName = \"KR39 DeviceNet node\";\r\n";
+    const std::string entry = PaddingEntry(tagDense);
     const std::size_t target = static_cast<std::size_t>(megabytes) << 20;
     text.reserve(target + entry.size());
     while (text.size() < target)
         text += entry;
     std::ofstream(dir / MasterTemplateName, std::ios::binary) << text;
-    made[megabytes] = dir;
+    made[{megabytes, tagDense}] = dir;
     return dir;
 }
 
@@ -133,11 +144,19 @@ void FloorFullStation(benchmark::State& state)
 }
 void GenerateBigTemplate(benchmark::State& state)
 {
-    RunGenerate(state, FullStation(BigLibrary(static_cast<int>(state.range(0)))));
+    RunGenerate(state, FullStation(BigLibrary(static_cast<int>(state.range(0)), false)));
 }
 void FloorBigTemplate(benchmark::State& state)
 {
-    RunFloor(state, FullStation(BigLibrary(static_cast<int>(state.range(0)))));
+    RunFloor(state, FullStation(BigLibrary(static_cast<int>(state.range(0)), false)));
+}
+void GenerateTagDenseTemplate(benchmark::State& state)
+{
+    RunGenerate(state, FullStation(BigLibrary(static_cast<int>(state.range(0)), true)));
+}
+void FloorTagDenseTemplate(benchmark::State& state)
+{
+    RunFloor(state, FullStation(BigLibrary(static_cast<int>(state.range(0)), true)));
 }
 
 } // namespace
@@ -146,6 +165,8 @@ BENCHMARK(GenerateFullStation)->Unit(benchmark::kMicrosecond);
 BENCHMARK(FloorFullStation)->Unit(benchmark::kMicrosecond);
 BENCHMARK(GenerateBigTemplate)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(FloorBigTemplate)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(GenerateTagDenseTemplate)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(FloorTagDenseTemplate)->Arg(20)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

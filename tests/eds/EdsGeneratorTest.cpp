@@ -329,3 +329,12 @@ TEST_F(Generate, LineByLineAndWholeTextReplacementAgree)
         EXPECT_EQ(lineByLine.find("<INSTNO>"), std::string::npos);
     }
 }
+
+TEST_F(Generate, TagFormedByAnEarlierReplacementIsReplacedToo)
+{
+    // "<INS" + "TN" + "O>" makes "<INSTNO>" once the date is in; "<FILENAME>" alone on a line.
+    Write("KR39NODE000001.dat", "Param = 1\r\n<INS<DATESTRING>O>\r\n<FILENAME>\r\n<OUTPUT<DATESTRING>\r\n");
+    input.DateText = "TN";
+    input.CurrentFile = "a/b.CSE";
+    EXPECT_EQ(Run(), "Param = 1\r\n1\r\nb\r\n<OUTPUTTN\r\n");
+}
