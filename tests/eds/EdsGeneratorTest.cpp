@@ -338,3 +338,40 @@ TEST_F(Generate, TagFormedByAnEarlierReplacementIsReplacedToo)
     input.CurrentFile = "a/b.CSE";
     EXPECT_EQ(Run(), "Param = 1\r\n1\r\nb\r\n<OUTPUTTN\r\n");
 }
+
+// Random templates and module files built from pieces of tags: replacing line by line while
+// building must give what replacing tag by tag over the finished text gives, failures included.
+TEST_F(Generate, LineByLineReplacementMatchesWholeTextOnRandomFiles)
+{
+    const std::vector<std::string> templatePieces = {"<INS", "<DATESTRING>", "O>", "TNO>", "<INSTNO>",
+        "<FILENAME>", "<OUTPUT", "NO>", "\r\n", "\n", "x", "Param=", "<IOMODULEDESCRIPTION>"};
+    const std::vector<std::string> modulePieces = {"<START>", "<STOP>", "\r\nParam = <BOXNO>",
+        "Enum =", "<SLOTNO>", "\r\n", "<INS", "<DATESTRING>", "O>", "<INPUTNO>", "x"};
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::uint32_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    auto randomText = [&](const std::vector<std::string>& pieces, int length) {
+        std::string text;
+        for (int i = 0; i < length; ++i)
+            text += pieces[next(static_cast<std::uint32_t>(pieces.size()))];
+        return text;
+    };
+    for (int round = 0; round < 300; ++round) {
+        Write("KR39NODE000001.dat", randomText(templatePieces, 60));
+        Write("M.dat", randomText(modulePieces, 30));
+        for (int i = 1; i <= 16; ++i)
+            Place(i, next(3) == 0 ? "M" : "None");
+        input.DateText = next(2) == 0 ? "TN" : "1.2.3";
+        input.SoftwareName = "KR39";
+        const auto lineByLine = GenerateEds(input);
+        input.SoftwareName = "KR\n39"; // no piece makes "<SOFTWARENAME>", so this only changes the way
+        const auto wholeText = GenerateEds(input);
+        ASSERT_EQ(lineByLine.Ok(), wholeText.Ok()) << round;
+        if (lineByLine.Ok())
+            ASSERT_EQ(lineByLine.Value(), wholeText.Value()) << round;
+        else
+            ASSERT_EQ(lineByLine.Error().Describe(), wholeText.Error().Describe()) << round;
+    }
+}
