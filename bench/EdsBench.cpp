@@ -5,12 +5,14 @@
 // its head only.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "catalog/Catalog.h"
 #include "eds/EdsGenerator.h"
@@ -159,6 +161,58 @@ void FloorTagDenseTemplate(benchmark::State& state)
     RunFloor(state, FullStation(BigLibrary(static_cast<int>(state.range(0)), true)));
 }
 
+// The console table, then one line per Generate row: its ratio to the Floor row of the same
+// argument, and for the template rows the cost per MB of template, which stays flat when the
+// cost grows linearly.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            const auto name = run.benchmark_name();
+            if (m_times.find(name) == m_times.end())
+                m_order.push_back(name);
+            auto& t = m_times[name];
+            t.Real += run.GetAdjustedRealTime();
+            t.Cpu += run.GetAdjustedCPUTime();
+            ++t.Count;
+        }
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        for (const auto& name : m_order) {
+            const auto& gen = m_times[name];
+            if (name.rfind("Generate", 0) != 0)
+                continue;
+            const auto floor = m_times.find("Floor" + name.substr(8));
+            if (floor == m_times.end())
+                continue;
+            std::printf("%-28s %.2fx wall clock, %.2fx CPU of the floor", name.c_str(),
+                gen.Real / gen.Count / (floor->second.Real / floor->second.Count),
+                gen.Cpu / gen.Count / (floor->second.Cpu / floor->second.Count));
+            if (const auto slash = name.find('/'); slash != std::string::npos) {
+                const double megabytes = std::stod(name.substr(slash + 1));
+                std::printf("; %.2f ms CPU per MB (floor %.2f)", gen.Cpu / gen.Count / megabytes,
+                    floor->second.Cpu / floor->second.Count / megabytes);
+            }
+            std::printf("\n");
+        }
+    }
+
+private:
+    struct Times {
+        double Real = 0;
+        double Cpu = 0;
+        int Count = 0;
+    };
+    std::map<std::string, Times> m_times;
+    std::vector<std::string> m_order;
+};
+
 } // namespace
 
 BENCHMARK(GenerateFullStation)->Unit(benchmark::kMicrosecond);
@@ -173,7 +227,8 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     fs::remove_all(WorkDir());
     return 0;
