@@ -1,7 +1,6 @@
 #include "catalog/Catalog.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,201 +13,149 @@ namespace {
 
 const std::string kHead = "00 KR39 node\r\n01 Digital inputs\r\n02 Digital outputs\r\n<STARTMODULES>\r\n";
 
-std::string Module(const std::string& code, const std::string& inputs, const std::string& outputs,
-    const std::string& partNo, const std::string& description)
+std::string Module(const std::string& code, const std::string& partNo, const std::string& description = "d",
+    const std::string& inputs = "001", const std::string& outputs = "000")
 {
     return code + " " + inputs + " " + outputs + " " + partNo + " " + description + "\r\n";
 }
 
+// The entries that module lines filled, one "PartNo|TypeCode|Inputs|Outputs|Description" each.
+std::string Rows(const Catalog& catalog)
+{
+    std::string rows;
+    for (int i = 0; i < catalog.ModuleLineCount; ++i) {
+        const auto& e = catalog.Entries[static_cast<std::size_t>(i)];
+        rows += e.PartNo + "|" + e.TypeCode + "|" + std::to_string(e.Inputs) + "|" + std::to_string(e.Outputs)
+            + "|" + e.Description + "\n";
+    }
+    return rows;
+}
+
+struct Case {
+    std::string Name;
+    std::string Text;
+    std::string Expected; // Rows() of a good file; a part of the failure's text for a bad one
+    int Line = 0; // the line a failure names
+};
+
+class GoodFile : public ::testing::TestWithParam<Case> { };
+class BadFile : public ::testing::TestWithParam<Case> { };
+class NumberField : public ::testing::TestWithParam<std::pair<std::string, int>> { };
+
+auto CaseName = [](const auto& info) { return info.param.Name; };
+
 } // namespace
 
-TEST(Catalog, ReadsGroupsAndModulesInFileOrder)
+TEST_P(GoodFile, Loads)
 {
-    const auto text = kHead + Module("01", "016", "000", "KR39DI16", "16 digital inputs 24 V")
-        + Module("00", "  8", "8  ", "KR39NODE000001", "DeviceNet node")
-        + Module("02", "000", "004", "KR39DO4", "");
-    const auto catalog = ParseCatalog(text);
+    const auto catalog = ParseCatalog(GetParam().Text);
     ASSERT_TRUE(catalog.Ok()) << catalog.Error().Describe();
+    EXPECT_EQ(Rows(catalog.Value()), GetParam().Expected);
+    EXPECT_EQ(catalog->Entries[static_cast<std::size_t>(catalog->ModuleLineCount)].PartNo, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, GoodFile,
+    ::testing::Values(
+        Case {"FileOrder",
+            kHead + Module("01", "DI16", "16 inputs 24 V", "016") + Module("00", "NODE", "node", "  8", "8  ")
+                + Module("02", "DO4", "", "000", "004"),
+            "DI16|01|16|0|16 inputs 24 V\nNODE|00|8|8|node\nDO4|02|0|4|\n"},
+        Case {"BareLineFeedsAndBytes", "00\n01 Gr\xFCppe\n<STARTMODULES>\n01 001 002 P\xE4 caf\xE9 \tx\r\n",
+            "P\xE4|01|1|2|caf\xE9 \tx\n"},
+        Case {"NoMarker", "00 root\r\n01 A\r\n", ""},
+        Case {"MarkerInModulesSkipped", kHead + Module("01", "A") + "<STARTMODULES>\r\n" + Module("02", "B"),
+            "A|01|1|0|d\nB|02|1|0|d\n"},
+        Case {"BlankAtPartNoPosition", kHead + "01 001 000  no part number\r\n", "|01|1|0|no part number\n"}),
+    CaseName);
+
+TEST(Catalog, GroupsInFileOrderRootFirst)
+{
+    const auto catalog = ParseCatalog("00 ignored\r\n02 Outputs\r\n01 \r\n");
+    ASSERT_TRUE(catalog.Ok());
     ASSERT_EQ(catalog->Groups.size(), 3u);
-    EXPECT_EQ(catalog->Groups[0].Code, "00");
-    EXPECT_EQ(catalog->Groups[0].Caption, "");
-    EXPECT_EQ(catalog->Groups[1].Code, "01");
-    EXPECT_EQ(catalog->Groups[1].Caption, "Digital inputs");
-    EXPECT_EQ(catalog->Groups[2].Caption, "Digital outputs");
-    EXPECT_EQ(catalog->ModuleLineCount, 3);
+    EXPECT_EQ(catalog->Groups[0].Code + "/" + catalog->Groups[0].Caption, "00/");
+    EXPECT_EQ(catalog->Groups[1].Code + "/" + catalog->Groups[1].Caption, "02/Outputs");
+    EXPECT_EQ(catalog->Groups[2].Code + "/" + catalog->Groups[2].Caption, "01/");
+}
 
-    const auto& di = catalog->Entries[0];
-    EXPECT_EQ(di.TypeCode, "01");
-    EXPECT_EQ(di.Inputs, 16);
-    EXPECT_EQ(di.Outputs, 0);
-    EXPECT_EQ(di.PartNo, "KR39DI16");
-    EXPECT_EQ(di.Description, "16 digital inputs 24 V");
-    EXPECT_EQ(catalog->Entries[1].Inputs, 8);
-    EXPECT_EQ(catalog->Entries[1].Outputs, 8);
-    EXPECT_EQ(catalog->Entries[2].PartNo, "KR39DO4");
-    EXPECT_EQ(catalog->Entries[2].Description, "");
-    EXPECT_EQ(catalog->Entries[3].PartNo, "");
-    EXPECT_EQ(catalog->Entries[3].TypeCode, "");
-
-    EXPECT_EQ(catalog->FirstBusNode(), &catalog->Entries[1]);
-    EXPECT_EQ(catalog->Find("KR39DO4"), &catalog->Entries[2]);
-    EXPECT_EQ(catalog->Find("kr39do4"), nullptr);
-    EXPECT_EQ(catalog->Find("KR39DO"), nullptr);
+TEST(Catalog, SearchStopsAtAnEmptyPartNoAndAfterEntry255)
+{
+    auto text = kHead + Module("01", "A") + Module("00", "N1") + "01 001 000  empty\r\n" + Module("01", "B");
+    auto catalog = ParseCatalog(text);
+    ASSERT_TRUE(catalog.Ok());
+    EXPECT_EQ(catalog->Find("A"), &catalog->Entries[0]);
+    EXPECT_EQ(catalog->Find("a"), nullptr);
     EXPECT_EQ(catalog->Find(""), nullptr);
-}
-
-TEST(Catalog, AcceptsBareLineFeedsAndKeepsBytes)
-{
-    const std::string text = "00\n01 Gr\xFC\x70pe\n<STARTMODULES>\n01 001 002 P\xE4\x31 caf\xE9 \tx\r\n";
-    const auto catalog = ParseCatalog(text);
-    ASSERT_TRUE(catalog.Ok()) << catalog.Error().Describe();
-    EXPECT_EQ(catalog->Groups[1].Caption, "Gr\xFC\x70pe");
-    EXPECT_EQ(catalog->Entries[0].PartNo, "P\xE4\x31");
-    EXPECT_EQ(catalog->Entries[0].Description, "caf\xE9 \tx");
-}
-
-TEST(Catalog, WithoutMarkerHoldsGroupsOnly)
-{
-    const auto catalog = ParseCatalog("00 root\r\n01 A\r\n");
-    ASSERT_TRUE(catalog.Ok());
-    EXPECT_EQ(catalog->Groups.size(), 2u);
-    EXPECT_EQ(catalog->ModuleLineCount, 0);
-    EXPECT_EQ(catalog->FirstBusNode(), nullptr);
-}
-
-TEST(Catalog, BlankAtPartNoPositionEndsEverySearch)
-{
-    const auto text = kHead + Module("01", "001", "000", "A", "first") + "01 001 000  empty part number\r\n"
-        + Module("01", "001", "000", "B", "behind");
-    const auto catalog = ParseCatalog(text);
-    ASSERT_TRUE(catalog.Ok());
-    EXPECT_EQ(catalog->ModuleLineCount, 3);
-    EXPECT_EQ(catalog->Entries[1].PartNo, "");
-    EXPECT_EQ(catalog->Entries[1].Description, "empty part number");
-    EXPECT_NE(catalog->Find("A"), nullptr);
-    EXPECT_EQ(catalog->Entries[2].PartNo, "B");
     EXPECT_EQ(catalog->Find("B"), nullptr);
-}
+    EXPECT_EQ(catalog->FirstBusNode(), &catalog->Entries[1]);
 
-TEST(Catalog, MarkerInModuleSectionIsSkipped)
-{
-    const auto text = kHead + Module("01", "001", "000", "A", "a") + "<STARTMODULES>\r\n"
-        + Module("02", "000", "001", "B", "b");
-    const auto catalog = ParseCatalog(text);
-    ASSERT_TRUE(catalog.Ok()) << catalog.Error().Describe();
-    EXPECT_EQ(catalog->ModuleLineCount, 2);
-    EXPECT_EQ(catalog->Entries[1].PartNo, "B");
-}
-
-TEST(Catalog, FullCatalogAndSearchLimit)
-{
-    std::string text = kHead;
+    text = kHead;
     for (int i = 0; i < CatalogCapacity; ++i)
-        text += Module(i == 3 ? "00" : "01", "001", "002", "P" + std::to_string(i), "module");
-    const auto full = ParseCatalog(text);
-    ASSERT_TRUE(full.Ok()) << full.Error().Describe();
-    EXPECT_EQ(full->ModuleLineCount, CatalogCapacity);
-    EXPECT_EQ(full->Find("P255"), &full->Entries[255]);
-    EXPECT_EQ(full->Find("P256"), nullptr);
-    EXPECT_EQ(full->FirstBusNode(), &full->Entries[3]);
+        text += Module("01", "P" + std::to_string(i));
+    catalog = ParseCatalog(text);
+    ASSERT_TRUE(catalog.Ok()) << catalog.Error().Describe();
+    EXPECT_EQ(catalog->Find("P255"), &catalog->Entries[255]);
+    EXPECT_EQ(catalog->FirstBusNode(), nullptr);
 
-    const auto tooMany = ParseCatalog(text + Module("01", "001", "002", "P256", "one too many"));
+    const auto tooMany = ParseCatalog(text + Module("01", "P256"));
     ASSERT_FALSE(tooMany.Ok());
     EXPECT_EQ(tooMany.Error().Line, 4 + CatalogCapacity + 1);
     EXPECT_NE(tooMany.Error().What.find("P256"), std::string::npos);
 }
 
-namespace {
-
-struct BadFile {
-    std::string Name;
-    std::string Text;
-    int Line; // the line that the failure names
-    std::string Mentions; // a part of the failure's text
-};
-
-void PrintTo(const BadFile& c, std::ostream* os)
-{
-    *os << c.Name;
-}
-
-class CatalogFailure : public ::testing::TestWithParam<BadFile> { };
-
-} // namespace
-
-TEST_P(CatalogFailure, NamesFileLineAndText)
+TEST_P(BadFile, FailsNamingLineAndText)
 {
     const auto result = ParseCatalog(GetParam().Text, "dir/pn.dat");
     ASSERT_FALSE(result.Ok());
     EXPECT_EQ(result.Error().File, "dir/pn.dat");
     EXPECT_EQ(result.Error().Line, GetParam().Line);
-    EXPECT_NE(result.Error().What.find(GetParam().Mentions), std::string::npos) << result.Error().What;
+    EXPECT_NE(result.Error().What.find(GetParam().Expected), std::string::npos) << result.Error().What;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, CatalogFailure,
-    ::testing::Values(BadFile {"Empty", "", 0, "empty"},
-        BadFile {"EmptyLineInGroups", "00\r\n\r\n01 A\r\n", 2, "empty line"},
-        BadFile {"EmptyLineInModules", kHead + "\r\n", 5, "empty line"},
-        BadFile {"TrailingEmptyLine", kHead + Module("01", "001", "000", "A", "a") + "\r\n", 6, "empty line"},
-        BadFile {"EndsAtMarker", "00\r\n<STARTMODULES>\r\n", 2, "<STARTMODULES>"},
-        BadFile {"EndsAtMarkerInModules", kHead + Module("01", "001", "000", "A", "a") + "<STARTMODULES>", 6,
-            "marker"},
-        BadFile {"ShortGroupLine", "00\r\n01\r\n", 2, "\"01\""},
-        BadFile {"OneCharacterRoot", "0\r\n", 1, "\"0\""},
-        BadFile {"GroupBeforeRoot", "01 A\r\n00\r\n", 1, "\"01 A\""},
-        BadFile {"SecondRoot", "00\r\n01 A\r\n00 again\r\n", 3, "\"00 again\""},
-        BadFile {"DuplicateGroup", "00\r\n01 A\r\n01 B\r\n", 3, "\"01 B\""},
-        BadFile {"ModuleShorterThan12", kHead + "01 001 000 \r\n", 5, "position 12"},
-        BadFile {"ModuleWithoutBlank", kHead + "01 001 000 KR39DI16\r\n", 5, "KR39DI16"},
-        BadFile {"UnknownTypeCode", kHead + Module("03", "001", "000", "A", "a"), 5, "\"03\""},
-        BadFile {"MarkerBehindMarker", kHead + "<STARTMODULES>\r\n", 5, "<STARTMODULES>"},
-        BadFile {"NumberOutOfRange", kHead + Module("01", "9E9", "000", "A", "a"), 5, "range"},
-        BadFile {"ControlCharactersEscaped", "00\r\n0\x01\r\n", 2, "\"0\\x01\""}),
-    [](const auto& info) { return info.param.Name; });
-
-namespace {
-
-struct Field {
-    std::string Text;
-    int Expected;
-};
-
-void PrintTo(const Field& c, std::ostream* os)
-{
-    *os << '"' << c.Text << '"';
-}
-
-class NumberField : public ::testing::TestWithParam<Field> { };
-
-} // namespace
+INSTANTIATE_TEST_SUITE_P(Files, BadFile,
+    ::testing::Values(Case {"Empty", "", "empty", 0},
+        Case {"EmptyGroupLine", "00\r\n\r\n01 A\r\n", "empty line", 2},
+        Case {"TrailingEmptyLine", kHead + Module("01", "A") + "\r\n", "empty line", 6},
+        Case {"EndsAtMarker", "00\r\n<STARTMODULES>\r\n", "<STARTMODULES>", 2},
+        Case {"EndsAtSecondMarker", kHead + Module("01", "A") + "<STARTMODULES>", "marker", 6},
+        Case {"MarkerBehindMarker", kHead + "<STARTMODULES>\r\n", "<STARTMODULES>", 5},
+        Case {"ShortGroupLine", "00\r\n01\r\n", "\"01\"", 2}, Case {"OneCharacterRoot", "0\r\n", "\"0\"", 1},
+        Case {"GroupBeforeRoot", "01 A\r\n00\r\n", "\"01 A\"", 1},
+        Case {"SecondRoot", "00\r\n01 A\r\n00 again\r\n", "\"00 again\"", 3},
+        Case {"DuplicateGroup", "00\r\n01 A\r\n01 B\r\n", "\"01 B\"", 3},
+        Case {"ModuleShorterThan12", kHead + "01 001 000 \r\n", "position 12", 5},
+        Case {"ModuleWithoutBlank", kHead + "01 001 000 KR39DI16\r\n", "\"01 001 000 KR39DI16\"", 5},
+        Case {"UnknownTypeCode", kHead + Module("03", "A"), "\"03\"", 5},
+        Case {"NumberOutOfRange", kHead + Module("01", "A", "d", "9E9"), "range", 5},
+        Case {"ControlCharactersEscaped", "00\r\n0\x01\r\n", "\"0\\x01\"", 2}),
+    CaseName);
 
 TEST_P(NumberField, ReadsLikeTheStartOfANumber)
 {
-    const auto& field = GetParam().Text;
-    ASSERT_EQ(field.size(), 3u);
-    const auto catalog = ParseCatalog(kHead + Module("01", field, field, "A", "a"));
+    const auto& [field, expected] = GetParam();
+    const auto catalog = ParseCatalog(kHead + Module("01", "A", "d", field, field));
     ASSERT_TRUE(catalog.Ok()) << catalog.Error().Describe();
-    EXPECT_EQ(catalog->Entries[0].Inputs, GetParam().Expected);
-    EXPECT_EQ(catalog->Entries[0].Outputs, GetParam().Expected);
+    EXPECT_EQ(catalog->Entries[0].Inputs, expected);
+    EXPECT_EQ(catalog->Entries[0].Outputs, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, NumberField,
-    ::testing::Values(Field {"  8", 8}, Field {"008", 8}, Field {"8  ", 8}, Field {"   ", 0},
-        Field {"abc", 0}, Field {"-12", -12}, Field {"- 5", -5}, Field {"1 2", 12}, Field {"12x", 12},
-        Field {"2.5", 2}, Field {"3.5", 4}, Field {".5 ", 0}, Field {"1E2", 100}, Field {"999", 999}));
+    ::testing::Values(std::pair {"  8", 8}, std::pair {"008", 8}, std::pair {"8  ", 8}, std::pair {"   ", 0},
+        std::pair {"abc", 0}, std::pair {"-12", -12}, std::pair {"- 5", -5}, std::pair {"1 2", 12},
+        std::pair {"12x", 12}, std::pair {"2.5", 2}, std::pair {"3.5", 4}, std::pair {"1E2", 100}));
 
 TEST(Catalog, LoadsPnDatInAnyLetterCase)
 {
-    const auto dir = fs::temp_directory_path() / ("kr39-catalog-" + std::to_string(::getpid()));
+    const auto dir = fs::temp_directory_path()
+        / ("kr39-catalog-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     const auto missing = LoadCatalog(dir);
     ASSERT_FALSE(missing.Ok());
-    EXPECT_NE(missing.Error().File.find("pn.dat"), std::string::npos);
-
-    std::ofstream(dir / "PN.DAT", std::ios::binary) << kHead << Module("01", "001", "000", "A", "a");
+    EXPECT_EQ(missing.Error().File, (dir / "pn.dat").string());
+    std::ofstream(dir / "PN.DAT", std::ios::binary) << kHead << Module("01", "A");
     const auto loaded = LoadCatalog(dir);
+    fs::remove_all(dir);
     ASSERT_TRUE(loaded.Ok()) << loaded.Error().Describe();
     EXPECT_EQ(loaded->Entries[0].PartNo, "A");
-    fs::remove_all(dir);
 }
