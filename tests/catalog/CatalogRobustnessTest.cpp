@@ -64,7 +64,7 @@ TEST_P(CatalogInput, LoadsOrNamesTheLine)
 {
     const auto start = std::chrono::steady_clock::now();
     const auto result = ParseCatalog(GetParam().Text);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "too slow";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "too slow";
     ASSERT_EQ(result.Ok(), GetParam().Loads) << (result ? "loaded" : result.Error().Describe());
     if (!result) {
         EXPECT_EQ(result.Error().Line, GetParam().Line);

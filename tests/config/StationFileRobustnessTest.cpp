@@ -165,7 +165,7 @@ TEST_F(StationFileRobustness, HugeFileIsRefusedWithoutReadingIt)
     auto station = BusyStation();
     const auto start = std::chrono::steady_clock::now();
     const auto result = OpenStation(station, TestCatalog(), path);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(result.Outcome, OpenOutcome::LoadError);
     ExpectNewStation(station);
 }
