@@ -53,7 +53,7 @@ test-asan:
 
 FUZZ_SECONDS ?= 60
 fuzz: fuzz-deps
-	cmake --preset fuzz && cmake --build --preset fuzz
+	cmake --preset fuzz && cmake --build --preset fuzz --target kr39_fuzzers
 	bash fuzz/run.sh build/fuzz/bin $(FUZZ_SECONDS)
 
 # Replays the committed corpora, then fuzzes each target briefly.
