@@ -3,7 +3,6 @@
 
 #include <QTest>
 
-#include "../support/GuiTestApp.h"
 #include "catalog/Catalog.h"
 #include "catalog/CatalogTree.h"
 
@@ -37,8 +36,6 @@ QStringList Texts(const QTreeWidgetItem* parent)
 
 class CatalogTreeTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { kr39::test::GuiApp(); }
-
     void SetUp() override
     {
         tree.resize(300, 400);

@@ -7,7 +7,6 @@
 
 #include <functional>
 
-#include "../support/GuiTestApp.h"
 #include "resources/ResourcePictures.h"
 #include "resources/Windows1252.h"
 
@@ -119,7 +118,6 @@ TEST(ResourceBitmap, PlaceholderHasDottedFrameAndQuestionMark)
 
 TEST(ResourceBitmap, AboutPictureIconAndUnknownNumbers)
 {
-    kr39::test::GuiApp();
     EXPECT_EQ(kr39::ResourceBitmap(kr39::BitmapAbout).size(), QSize(36, 36));
     EXPECT_FALSE(kr39::ResourceIcon().isNull());
     EXPECT_TRUE(kr39::ResourceBitmap(100).isNull());

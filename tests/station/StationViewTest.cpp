@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "../support/GuiTestApp.h"
 #include "catalog/CatalogTree.h"
 #include "resources/ResourcePictures.h"
 #include "station/StationView.h"
@@ -36,8 +35,6 @@ struct Slot {
 
 class StationViewTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { kr39::test::GuiApp(); }
-
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
