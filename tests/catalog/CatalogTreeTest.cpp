@@ -84,13 +84,6 @@ TEST_F(CatalogTreeTest, RootGroupsAndModulesInFileOrderAllExpanded)
     }
 }
 
-TEST_F(CatalogTreeTest, FillingAgainReplacesTheNodes)
-{
-    tree.Fill(TestCatalog());
-    EXPECT_EQ(tree.topLevelItemCount(), 1);
-    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
-}
-
 TEST_F(CatalogTreeTest, PressSetsDragTextToTheNodeUnderThePointer)
 {
     EXPECT_EQ(tree.DragText(), "");
