@@ -82,6 +82,9 @@ MainWindow::MainWindow(std::filesystem::path modulesDir, QWidget* parent)
 
     m_pbStation = MakeProgressBar(this, "pbStation");
     m_pbBox = MakeProgressBar(this, "pbBox");
+    // The progress bars keep clear of the date and time panels whenever those move.
+    m_statusBar->Panel(4)->installEventFilter(this);
+    m_statusBar->Panel(5)->installEventFilter(this);
 
     const CommandLayer& c = *m_commands;
     connect(
@@ -244,6 +247,20 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     LayoutPass();
 }
 
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The first showing lays the window out with the bar heights it really has.
+    LayoutPass();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        LayoutPass();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::LayoutPass()
 {
     if (isMinimized() || m_inLayout)
@@ -255,9 +272,9 @@ void MainWindow::LayoutPass()
     } guard {m_inLayout};
     m_inLayout = true;
 
-    const int menuHeight = menuWidget() && menuWidget()->isVisible() ? menuWidget()->height() : 0;
-    const int toolBarHeight = m_commands->tbToolBar->isVisible() ? m_commands->tbToolBar->height() : 0;
-    const int statusHeight = m_statusBar->isVisible() ? m_statusBar->height() : 0;
+    const int menuHeight = menuWidget() && !menuWidget()->isHidden() ? menuWidget()->height() : 0;
+    const int toolBarHeight = m_commands->tbToolBar->isHidden() ? 0 : m_commands->tbToolBar->height();
+    const int statusHeight = m_statusBar->isHidden() ? 0 : m_statusBar->height();
 
     // The minimum size: 13635 twips wide, toolbar + work area + status bar high.
     const QSize minimum(TwipsToPixels(MinimumWindowWidth),
@@ -270,10 +287,17 @@ void MainWindow::LayoutPass()
     MainLayoutInput input;
     input.ClientWidth = width() * TwipsPerPixel;
     input.ClientHeight = (height() - menuHeight) * TwipsPerPixel;
-    input.ToolBarHeight = m_commands->tbToolBar->height() * TwipsPerPixel;
-    input.StatusBarHeight = m_statusBar->height() * TwipsPerPixel;
-    input.Panel4Width = m_statusBar->Panel(4)->width() * TwipsPerPixel;
-    input.Panel5Width = m_statusBar->Panel(5)->width() * TwipsPerPixel;
+    input.ToolBarHeight = toolBarHeight * TwipsPerPixel;
+    input.StatusBarHeight = statusHeight * TwipsPerPixel;
+    // Panels 4 and 5 as the room they take in the bar, with the spacing before panel 5 and the
+    // size grip after it, so that the progress bars stay clear of the date and time.
+    const QLabel* panel4 = m_statusBar->Panel(4);
+    const QLabel* panel5 = m_statusBar->Panel(5);
+    const int panel4Left = panel4->mapTo(m_statusBar, QPoint(0, 0)).x();
+    const int panel5Left = panel5->mapTo(m_statusBar, QPoint(0, 0)).x();
+    const bool placed = panel4Left > 0 && panel5Left > panel4Left;
+    input.Panel4Width = (placed ? panel5Left - panel4Left : panel4->width()) * TwipsPerPixel;
+    input.Panel5Width = (placed ? m_statusBar->width() - panel5Left : panel5->width()) * TwipsPerPixel;
     const auto layout = ComputeMainLayout(input);
     if (!layout)
         return;

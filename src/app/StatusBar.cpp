@@ -60,7 +60,10 @@ void StatusBar::ShowClock(const QDateTime& now)
 {
     const QLocale locale;
     const QString date = locale.toString(now.date(), QLocale::ShortFormat);
-    const QString time = locale.toString(now.time(), QLocale::ShortFormat);
+    // Hours and minutes in the locale's order; seconds are left out.
+    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
+    timeFormat.remove(QStringLiteral(":ss")).remove(QStringLiteral(".ss"));
+    const QString time = locale.toString(now.time(), timeFormat);
     if (m_panels[3]->text() != date)
         m_panels[3]->setText(date);
     if (m_panels[4]->text() != time)
