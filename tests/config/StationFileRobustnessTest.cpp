@@ -200,3 +200,17 @@ TEST_F(StationFileRobustness, SaveToImpossiblePlacesIsReported)
     EXPECT_EQ(Read(dir / "readonly.CSE"), "kept");
     EXPECT_FALSE(fs::exists(dir / "no such folder"));
 }
+
+TEST_F(StationFileRobustness, SaveOnAFullDiskIsReportedAndTheDeviceStays)
+{
+    // /dev/full takes the open and fails the flush. It is written in place: as root a rename
+    // would replace the device node with a plain file.
+    if (!fs::is_character_file("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    auto station = BusyStation();
+    const auto result = SaveStation(station, "/dev/full");
+    ASSERT_FALSE(result.Ok());
+    EXPECT_NE(result.Error().What.find("No space"), std::string::npos) << result.Error().What;
+    EXPECT_TRUE(station.Modified);
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
