@@ -4,11 +4,11 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "app/AppIdentity.h"
+#include "app/Logo.h"
 #include "app/ResourceStrings.h"
 
 namespace kr39 {
@@ -30,22 +30,6 @@ QAction* AddSeparator(QMenu* menu, const char* name)
     QAction* separator = menu->addSeparator();
     separator->setObjectName(QLatin1String(name));
     return separator;
-}
-
-// The images of imlToolbarIcons by key.
-QIcon ToolbarImage(const QStyle* style, const QString& key)
-{
-    if (key == QLatin1String("New"))
-        return style->standardIcon(QStyle::SP_FileIcon);
-    if (key == QLatin1String("Open"))
-        return style->standardIcon(QStyle::SP_DialogOpenButton);
-    if (key == QLatin1String("Save"))
-        return style->standardIcon(QStyle::SP_DialogSaveButton);
-    if (key == QLatin1String("Crdfle13"))
-        return style->standardIcon(QStyle::SP_FileDialogDetailedView);
-    if (key == QLatin1String("Print"))
-        return style->standardIcon(QStyle::SP_FileDialogContentsView);
-    return QIcon();
 }
 
 } // namespace
@@ -135,7 +119,7 @@ void CommandLayer::BuildToolbar()
         if (!action) {
             action = tbToolBar->addSeparator();
         } else {
-            action->setIcon(ToolbarImage(m_window->style(), QLatin1String(button.ImageKey)));
+            action->setIcon(ToolbarImage(QLatin1String(button.ImageKey)));
             tbToolBar->addAction(action);
         }
         QWidget* widget = tbToolBar->widgetForAction(action);

@@ -53,7 +53,106 @@ QPixmap PaintIconPixmap(int side)
     return pixmap;
 }
 
+// A 16 x 16 picture drawn by `paint` on a transparent pixmap, at twice the size for
+// high-density screens.
+template <class Paint> QIcon DrawnIcon(Paint paint)
+{
+    QIcon icon;
+    for (int scale : {1, 2}) {
+        QPixmap pixmap(16 * scale, 16 * scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scale, scale);
+        paint(painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+void PaintPage(QPainter& p)
+{
+    QPainterPath page;
+    page.moveTo(3.5, 1.5);
+    page.lineTo(9.5, 1.5);
+    page.lineTo(12.5, 4.5);
+    page.lineTo(12.5, 14.5);
+    page.lineTo(3.5, 14.5);
+    page.closeSubpath();
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(Qt::white);
+    p.drawPath(page);
+    p.drawLine(QPointF(9.5, 1.5), QPointF(9.5, 4.5));
+    p.drawLine(QPointF(9.5, 4.5), QPointF(12.5, 4.5));
+}
+
+void PaintFolder(QPainter& p)
+{
+    p.setPen(QPen(QColor(140, 100, 20), 1));
+    p.setBrush(QColor(240, 200, 90));
+    p.drawRect(QRectF(1.5, 4.5, 12, 9));
+    p.drawRect(QRectF(1.5, 2.5, 5, 2));
+    p.setBrush(QColor(250, 220, 120));
+    QPainterPath flap;
+    flap.moveTo(3.5, 7.5);
+    flap.lineTo(15.0, 7.5);
+    flap.lineTo(13.5, 13.5);
+    flap.lineTo(1.5, 13.5);
+    flap.closeSubpath();
+    p.drawPath(flap);
+}
+
+void PaintDisk(QPainter& p)
+{
+    p.setPen(QPen(QColor(30, 40, 90), 1));
+    p.setBrush(QColor(60, 90, 170));
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 1, 1);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 1.5, 7, 5));
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRect(QRectF(4.5, 9.5, 7, 5));
+}
+
+void PaintCardFile(QPainter& p)
+{
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(QColor(235, 235, 210));
+    p.drawRect(QRectF(3.5, 1.5, 11, 9));
+    p.setBrush(QColor(250, 250, 235));
+    p.drawRect(QRectF(1.5, 5.5, 11, 9));
+    p.setPen(QPen(QColor(200, 30, 30), 1));
+    for (double y : {8.5, 10.5, 12.5})
+        p.drawLine(QPointF(3.5, y), QPointF(10.5, y));
+}
+
+void PaintPrinter(QPainter& p)
+{
+    p.setPen(QPen(QColor(70, 70, 70), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 1.5, 7, 5));
+    p.setBrush(QColor(170, 170, 170));
+    p.drawRect(QRectF(1.5, 6.5, 13, 6));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 10.5, 7, 4));
+}
+
 } // namespace
+
+QIcon ToolbarImage(const QString& key)
+{
+    if (key == QLatin1String("New"))
+        return DrawnIcon(PaintPage);
+    if (key == QLatin1String("Open"))
+        return DrawnIcon(PaintFolder);
+    if (key == QLatin1String("Save"))
+        return DrawnIcon(PaintDisk);
+    if (key == QLatin1String("Crdfle13"))
+        return DrawnIcon(PaintCardFile);
+    if (key == QLatin1String("Print"))
+        return DrawnIcon(PaintPrinter);
+    return QIcon();
+}
 
 QPixmap PaintLogo(QSize size)
 {

@@ -3,11 +3,16 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QSize>
+#include <QString>
 
 namespace kr39 {
 
 // The splash logo: a drawn KR39 station (bus node and four I/O modules) on a light panel.
 QPixmap PaintLogo(QSize size);
+
+// The toolbar pictures of the image list imlToolbarIcons by key: "New", "Open", "Save",
+// "Crdfle13" (a card file, for Generate) and "Print"; drawn, so no icon theme is searched.
+QIcon ToolbarImage(const QString& key);
 
 // The program icon (icon resource 101 when the resources provide it, a drawn one otherwise).
 QIcon AppIcon();

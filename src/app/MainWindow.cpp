@@ -129,6 +129,7 @@ void MainWindow::Init_Timer()
         mnuFileNew_Click();
         if (isVisible())
             update();
+        emit Initialized();
     } else {
         Unload(1);
     }

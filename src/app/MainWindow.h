@@ -76,6 +76,8 @@ public:
 signals:
     // The window has been unloaded; the program ends with this status.
     void Unloaded(int exitStatus);
+    // The start-up step has read the catalog and made the first station.
+    void Initialized();
     // The visible window finished its first redraw after the catalog was read.
     void Ready();
 

@@ -36,8 +36,16 @@ void Program::Start()
     connect(m_splash, &SplashWindow::Finished, m_window, &QWidget::show);
     connect(m_window, &MainWindow::Unloaded, this, &Program::Ended);
 
-    // 3. Let the splash paint, then return to the event loop.
+    // 3. Let the splash paint, then return to the event loop. While the start-up step waits
+    // for its timer, the hidden main window gets its native window and its layout, so that
+    // showing it later costs little.
     QCoreApplication::processEvents();
+    QTimer::singleShot(0, m_window, [window = m_window] {
+        if (window && !window->isVisible()) {
+            window->ensurePolished();
+            window->winId();
+        }
+    });
 }
 
 int Main(QApplication& app)
@@ -57,15 +65,14 @@ int Main(QApplication& app)
         MainWindow* window = program.Window();
         QObject::connect(window, &MainWindow::Ready, &app, [] { QCoreApplication::exit(0); });
         // The splash ends as soon as the start-up step has read the catalog.
-        QTimer* poll = new QTimer(&app);
-        QObject::connect(poll, &QTimer::timeout, &app, [&program, poll] {
-            if (program.Window() && program.Window()->IsInitialized()) {
-                poll->stop();
-                if (program.Splash())
-                    program.Splash()->CloseSplash();
-            }
-        });
-        poll->start(1);
+        const auto endSplash = [&program] {
+            if (program.Splash())
+                program.Splash()->CloseSplash();
+        };
+        QObject::connect(window, &MainWindow::Initialized, &app, endSplash);
+        // The step may already have run while the splash was being painted.
+        if (window->IsInitialized())
+            endSplash();
     }
     const int status = app.exec();
     if (probe) {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 
 #include "app/AppIdentity.h"
@@ -27,6 +28,15 @@ QFont ArialFont(double points, bool bold = false, bool italic = false)
 
 } // namespace
 
+void LogoImage::paintEvent(QPaintEvent*)
+{
+    // Drawn at the first paint, which runs while the start-up step waits for its timer.
+    if (m_picture.size() != size())
+        m_picture = PaintLogo(size());
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture);
+}
+
 SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
@@ -46,10 +56,9 @@ SplashWindow::SplashWindow(QWidget* parent)
     m_frame->setFrameShadow(QFrame::Sunken);
     m_frame->setGeometry(0, 0, TwipsToPixels(7920), TwipsToPixels(4770));
 
-    m_logo = new QLabel(m_frame);
+    m_logo = new LogoImage(m_frame);
     m_logo->setObjectName(QStringLiteral("imgLogo"));
     m_logo->setGeometry(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(7680), TwipsToPixels(4530));
-    m_logo->setPixmap(PaintLogo(m_logo->size()));
 
     const int right = TwipsToPixels(7680);
     AddLabel("lblCompanyProduct", 24, 18, right - 40, 40, ArialFont(18, true, true));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
@@ -7,6 +8,18 @@ class QFrame;
 class QLabel;
 
 namespace kr39 {
+
+// imgLogo: the logo picture of the splash.
+class LogoImage : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_picture;
+};
 
 // frmSplash: shown first, ended by its 3-second timer, a click on one of its controls (not the
 // copyright label) or a character key. Ending it emits Finished once and closes the window.
@@ -35,7 +48,7 @@ private:
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
 
     QFrame* m_frame = nullptr;
-    QLabel* m_logo = nullptr;
+    LogoImage* m_logo = nullptr;
     QLabel* m_copyright = nullptr;
     QTimer m_timer1;
     bool m_loaded = false;
