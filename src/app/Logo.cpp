@@ -1,9 +1,10 @@
 #include "app/Logo.h"
 
-#include <QFile>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+
+#include "resources/ResourcePictures.h"
 
 namespace kr39 {
 
@@ -217,24 +218,20 @@ QPixmap PaintLogo(QSize size)
 
 QIcon AppIcon()
 {
-    for (const char* path : {":/icons/101.png", ":/icons/101.ico"}) {
-        if (QFile::exists(QLatin1String(path)))
-            return QIcon(QLatin1String(path));
-    }
-    QIcon icon;
+    const QIcon icon = ResourceIcon();
+    if (!icon.isNull())
+        return icon;
+    QIcon drawn;
     for (int side : {16, 32, 48})
-        icon.addPixmap(PaintIconPixmap(side));
-    return icon;
+        drawn.addPixmap(PaintIconPixmap(side));
+    return drawn;
 }
 
 QPixmap AboutPicture(QSize size)
 {
-    const QLatin1String bitmap(":/bitmaps/101.bmp");
-    if (QFile::exists(bitmap)) {
-        const QPixmap pixmap(bitmap);
-        if (!pixmap.isNull())
-            return pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    }
+    const QImage bitmap = ResourceBitmap(BitmapAbout);
+    if (!bitmap.isNull())
+        return QPixmap::fromImage(bitmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     return AppIcon().pixmap(size);
 }
 

