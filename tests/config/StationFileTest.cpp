@@ -3,17 +3,16 @@
 #include "catalog/Catalog.h"
 #include "util/FileIo.h"
 
-#include <gtest/gtest.h>
+#include "../TestSupport.h"
 
-#include <filesystem>
-#include <fstream>
+#include <chrono>
 
-namespace fs = std::filesystem;
 using namespace kr39;
+using kr39test::Repeat;
 
 namespace {
 
-// The lines of a file: the given part numbers, then "None" up to line 17, each ended by `end`.
+// The lines of a file: the given part numbers, then "None" up to line `count`, each ended by `end`.
 std::string FileText(std::vector<std::string> lines, const std::string& end = "\r\n", std::size_t count = 17)
 {
     lines.resize(count, "None");
@@ -23,46 +22,58 @@ std::string FileText(std::vector<std::string> lines, const std::string& end = "\
     return text;
 }
 
-class StationFile : public ::testing::Test {
+std::string SlotsText(const Station& station)
+{
+    std::string text;
+    for (const auto& s : station.Slots)
+        text += s.PartNo + "|" + s.Description + "|" + std::to_string(s.Inputs) + "|"
+            + std::to_string(s.Outputs) + "\n";
+    return text;
+}
+
+class StationFile : public kr39test::TempDir {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path()
-            / ("kr39-config-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        TempDir::SetUp();
         catalog.Entries[0] = CatalogEntry {"NODE", "DeviceNet node", "00", 1, 2};
         catalog.Entries[1] = CatalogEntry {"DI16", "16 inputs", "01", 16, 0};
         catalog.Entries[2] = CatalogEntry {"DO8\xE4", "8 outputs \xFC", "02", 0, 8};
-        NewStation(station, catalog);
-        // A station with a module in the way, so that a failed open visibly starts over.
+        NewStation(fresh, catalog);
+        // A station with a module in the way, so that a refused file visibly starts over.
+        station = fresh;
         DropModule(station, catalog, 2, "DI16 x");
+        station.CurrentFile = "earlier.CSE";
     }
     void TearDown() override
     {
         SetWriteFaultHookForTesting(nullptr);
-        fs::remove_all(dir);
+        TempDir::TearDown();
     }
-    static void Write(const fs::path& p, const std::string& bytes)
+    void ExpectNewStation() const
     {
-        std::ofstream(p, std::ios::binary) << bytes;
+        EXPECT_EQ(SlotsText(station), SlotsText(fresh));
+        EXPECT_EQ(station.CurrentFile, "");
+        EXPECT_FALSE(station.Modified);
     }
-    static std::string Read(const fs::path& p) { return ReadFileBytes(p).Value(); }
 
     Catalog catalog;
-    Station station;
-    fs::path dir;
+    Station station, fresh;
 };
 
 struct OddFile {
     std::string Name;
     std::string Text;
     OpenOutcome Outcome;
-    int Line; // the line the failure names
+    int Line; // the line a failure names; -1: not checked
 };
 
-class OpenOddFile : public StationFile, public ::testing::WithParamInterface<OddFile> { };
+void PrintTo(const OddFile& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class OpenFile : public StationFile, public ::testing::WithParamInterface<OddFile> { };
 
 } // namespace
 
@@ -73,8 +84,8 @@ TEST_F(StationFile, RoundTripWritesNoneForFillersAndRestoresThem)
     ASSERT_TRUE(SaveStation(station, path).Ok());
     EXPECT_FALSE(station.Modified);
     EXPECT_EQ(station.CurrentFile, path.string());
-    EXPECT_EQ(
-        Read(path), FileText({"NODE", "None", "DI16", "None", "None", "None", "None", "None", "DO8\xE4"}));
+    EXPECT_EQ(Read("Line4.CSE"),
+        FileText({"NODE", "None", "DI16", "None", "None", "None", "None", "None", "DO8\xE4"}));
 
     Station opened;
     opened.Slots[3] = SlotRecord {"None", "stale", 9, 9};
@@ -83,38 +94,35 @@ TEST_F(StationFile, RoundTripWritesNoneForFillersAndRestoresThem)
     ASSERT_EQ(result.Outcome, OpenOutcome::Opened) << result.Detail.Describe();
     EXPECT_EQ(opened.CurrentFile, path.string());
     EXPECT_FALSE(opened.Modified);
-    for (std::size_t slot = 0; slot < SlotCount; ++slot) {
-        const auto& a = opened.Slots[slot];
-        const auto& b = station.Slots[slot];
-        EXPECT_EQ(
-            a.PartNo + "|" + a.Description + "|" + std::to_string(a.Inputs) + "|" + std::to_string(a.Outputs),
-            b.PartNo + "|" + b.Description + "|" + std::to_string(b.Inputs) + "|" + std::to_string(b.Outputs))
-            << slot;
-    }
+    EXPECT_EQ(SlotsText(opened), SlotsText(station));
 }
 
-TEST_P(OpenOddFile, FollowsTheReadingRules)
+TEST_P(OpenFile, FollowsTheReadingRulesAndNeverTouchesTheFile)
 {
     const auto path = dir / "odd.CSE";
-    Write(path, GetParam().Text);
+    Write("odd.CSE", GetParam().Text);
     const auto result = OpenStation(station, catalog, path);
-    EXPECT_EQ(result.Outcome, GetParam().Outcome) << result.Detail.Describe();
+    ASSERT_EQ(result.Outcome, GetParam().Outcome) << result.Detail.Describe();
     if (GetParam().Outcome == OpenOutcome::Opened) {
         EXPECT_EQ(station.CurrentFile, path.string());
         EXPECT_EQ(station.Slots[1].PartNo + station.Slots[2].PartNo + station.Slots[3].PartNo, "BusDI16None");
+        EXPECT_EQ(station.Slots[2].Inputs, 16);
+        EXPECT_FALSE(station.Modified);
     } else {
-        EXPECT_EQ(station.Slots[0].PartNo + station.Slots[2].PartNo, "NODENone");
-        EXPECT_EQ(station.CurrentFile, "");
+        ExpectNewStation();
         EXPECT_EQ(result.Detail.File, path.string());
-        EXPECT_EQ(result.Detail.Line, GetParam().Line);
+        EXPECT_FALSE(result.Detail.What.empty());
+        if (GetParam().Line >= 0)
+            EXPECT_EQ(result.Detail.Line, GetParam().Line);
     }
-    EXPECT_FALSE(station.Modified);
-    EXPECT_EQ(Read(path), GetParam().Text);
+    EXPECT_EQ(Read("odd.CSE"), GetParam().Text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, OpenOddFile,
-    ::testing::Values(
-        OddFile {"EighteenLines", FileText({"NODE", "None", "DI16"}) + "x\r\n", OpenOutcome::Opened, 0},
+const std::string kGood = FileText({"NODE", "None", "DI16"});
+
+INSTANTIATE_TEST_SUITE_P(Files, OpenFile,
+    ::testing::Values(OddFile {"EighteenLines", kGood + "x\r\n", OpenOutcome::Opened, 0},
+        OddFile {"ManyLinesTheRestIgnored", kGood + Repeat(100000, "garbage \x01"), OpenOutcome::Opened, 0},
         OddFile {"NoFinalLineEnd", FileText({"NODE", "None", "DI16"}) + "None", OpenOutcome::Opened, 0},
         OddFile {"BareLineFeeds", FileText({"NODE", "None", "DI16"}, "\n"), OpenOutcome::Opened, 0},
         OddFile {"SixteenLines", FileText({"NODE", "None", "DI16"}, "\r\n", 16), OpenOutcome::LoadError, 0},
@@ -124,20 +132,37 @@ INSTANTIATE_TEST_SUITE_P(Files, OpenOddFile,
         OddFile {"LeadingBlank", FileText({"NODE", " None", "DI16"}), OpenOutcome::PartNoNotFound, 2},
         OddFile {"TrailingBlank", FileText({"NODE", "None", "DI16 "}), OpenOutcome::PartNoNotFound, 3},
         OddFile {"BusLine", FileText({"NODE", "Bus", "DI16"}), OpenOutcome::PartNoNotFound, 2},
+        OddFile {"CarriageReturnsOnly", FileText({"NODE", "None"}, "\r"), OpenOutcome::PartNoNotFound, 1},
+        OddFile {"Truncated", FileText({"NODE"}, "\r\n", 16) + "No", OpenOutcome::PartNoNotFound, 17},
+        OddFile {"TruncatedBeforeLastLine", FileText({"NODE"}, "\r\n", 16) + "None\r",
+            OpenOutcome::PartNoNotFound, 17},
+        OddFile {"Binary", std::string("\x00\xFF\x01\xFE\r\n\x80\x7F", 8) + Repeat(17, "\x01\x02"),
+            OpenOutcome::PartNoNotFound, 1},
         OddFile {
-            "CarriageReturnsOnly", FileText({"NODE", "None", "DI16"}, "\r"), OpenOutcome::PartNoNotFound, 1},
+            "NulInPartNumber", FileText({"NODE", std::string("DI16\0x", 6)}), OpenOutcome::PartNoNotFound, 2},
+        OddFile {
+            "MegabyteLine", FileText({"NODE", std::string(1 << 20, 'K')}), OpenOutcome::PartNoNotFound, 2},
+        OddFile {"MegabyteOfLineEnds", std::string(1 << 20, '\n'), OpenOutcome::PartNoNotFound, 1},
         // Lines are read one by one: the unknown part number comes before the missing lines.
         OddFile {"ShortWithUnknown", "NODE\r\nXYZ\r\n", OpenOutcome::PartNoNotFound, 2}),
     [](const auto& info) { return info.param.Name; });
 
-TEST_F(StationFile, UnreadableFilesGiveALoadError)
+TEST_F(StationFile, WhatIsNoFileOrTooLargeGivesALoadError)
 {
-    for (const auto& path : {dir / "missing.CSE", dir}) {
+    fs::create_directories(dir / "folder.CSE");
+    // A wrongly chosen file of gigabytes is refused at once instead of filling memory.
+    std::ofstream(dir / "huge.CSE").close();
+    fs::resize_file(dir / "huge.CSE", std::uintmax_t {4} << 30);
+    for (const auto& path :
+        {dir / "missing.CSE", dir / "folder.CSE", fs::path("/dev/null"), dir / "huge.CSE"}) {
+        SCOPED_TRACE(path);
         DropModule(station, catalog, 2, "DI16 x");
+        const auto start = std::chrono::steady_clock::now();
         const auto result = OpenStation(station, catalog, path);
-        EXPECT_EQ(result.Outcome, OpenOutcome::LoadError) << path;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_EQ(result.Outcome, OpenOutcome::LoadError);
         EXPECT_EQ(result.Detail.File, path.string());
-        EXPECT_EQ(station.Slots[2].PartNo, "None");
+        ExpectNewStation();
     }
 }
 
@@ -146,41 +171,47 @@ TEST_F(StationFile, SearchesAFullCatalogToItsEnd)
     for (int i = 3; i < CatalogCapacity; ++i)
         catalog.Entries[static_cast<std::size_t>(i)]
             = CatalogEntry {"P" + std::to_string(i), "m", "01", 1, 1};
-    const auto path = dir / "full.CSE";
-    Write(path, FileText({"NODE", "P255"}));
-    ASSERT_EQ(OpenStation(station, catalog, path).Outcome, OpenOutcome::Opened);
-    Write(path, FileText({"NODE", "P256"}));
-    const auto missing = OpenStation(station, catalog, path);
+    Write("full.CSE", FileText({"NODE", "P255"}));
+    ASSERT_EQ(OpenStation(station, catalog, dir / "full.CSE").Outcome, OpenOutcome::Opened);
+    EXPECT_EQ(station.Slots[1].PartNo, "P255");
+    Write("full.CSE", FileText({"NODE", "P256"}));
+    const auto missing = OpenStation(station, catalog, dir / "full.CSE");
     EXPECT_EQ(missing.Outcome, OpenOutcome::PartNoNotFound);
     EXPECT_NE(missing.Detail.What.find("\"P256\""), std::string::npos);
 }
 
 TEST_F(StationFile, FailedSaveKeepsTheOldFileByteForByte)
 {
-    const auto path = dir / "keep.CSE";
     const std::string old = "old contents\r\nwith \xE4 bytes\r\n";
-    Write(path, old);
+    Write("keep.CSE", old);
+    Write("readonly.CSE", old);
+    fs::permissions(
+        dir / "readonly.CSE", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::create_directories(dir / "folder.CSE");
-    for (const char* step : {"create", "write", "flush", "close", "rename", "folder", "missing", "device"}) {
+    Write("folder.CSE/inside", "kept");
+    const std::pair<std::string, fs::path> cases[]
+        = {{"create", dir / "keep.CSE"}, {"write", dir / "keep.CSE"}, {"flush", dir / "keep.CSE"},
+            {"close", dir / "keep.CSE"}, {"rename", dir / "keep.CSE"}, {"", dir / "folder.CSE"},
+            {"", dir / "no" / "such.CSE"}, {"", dir / "readonly.CSE"}, {"", "/dev/full"}};
+    for (const auto& [step, target] : cases) {
+        SCOPED_TRACE(step + " " + target.string());
+        if (target == "/dev/full" && !fs::is_character_file(target))
+            continue;
         SetWriteFaultHookForTesting([&](std::string_view s) { return s != step; });
-        auto target = path;
-        if (step == std::string("folder"))
-            target = dir / "folder.CSE";
-        else if (step == std::string("missing"))
-            target = dir / "no" / "such.CSE";
-        else if (step == std::string("device")) {
-            if (!fs::is_character_file("/dev/full"))
-                continue;
-            target = "/dev/full";
-        }
+        station.Modified = true;
         const auto result = SaveStation(station, target);
-        EXPECT_FALSE(result.Ok()) << step;
-        EXPECT_EQ(result.Error().File, target.string()) << step;
-        EXPECT_TRUE(station.Modified) << step;
-        EXPECT_EQ(station.CurrentFile, target.string()) << step;
-        EXPECT_EQ(Read(path), old) << step;
+        ASSERT_FALSE(result.Ok());
+        EXPECT_EQ(result.Error().File, target.string());
+        EXPECT_FALSE(result.Error().What.empty());
+        EXPECT_TRUE(station.Modified);
+        EXPECT_EQ(station.CurrentFile, target.string());
+        EXPECT_EQ(Read("keep.CSE"), old);
+        EXPECT_EQ(Read("readonly.CSE"), old);
+        if (target == "/dev/full") {
+            EXPECT_NE(result.Error().What.find("No space"), std::string::npos) << result.Error().What;
+            EXPECT_TRUE(fs::is_character_file("/dev/full"));
+        }
     }
-    EXPECT_TRUE(fs::is_empty(dir / "folder.CSE"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
-    EXPECT_TRUE(!fs::exists("/dev/full") || fs::is_character_file("/dev/full"));
+    EXPECT_EQ(Read("folder.CSE/inside"), "kept");
+    EXPECT_EQ(kr39test::EntriesIn(dir), 3u) << "no temporary file, no new folder";
 }

@@ -1,38 +1,42 @@
 #include "eds/EdsGenerator.h"
 #include "eds/EdsRules.h"
+#include "util/FileIo.h"
 
-#include <gtest/gtest.h>
+#include "../TestSupport.h"
 
-#include <filesystem>
-#include <fstream>
-#include <vector>
+#include <chrono>
+#include <functional>
+#include <tuple>
 
-namespace fs = std::filesystem;
 using namespace kr39;
+using namespace std::string_literals;
 
 namespace {
 
-class Generate : public ::testing::Test {
+const std::string kMarker = "<IOMODULEDESCRIPTION>\r\n";
+
+class Generate : public kr39test::TempDir {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path()
-            / ("kr39-eds-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        TempDir::SetUp();
         input.ModulesDir = dir;
         input.CurrentFile = "/home/u/Line4.CSE";
-        input.DateText = "06.12.2026";
-        for (int i = 1; i < SlotCount; ++i)
-            input.Slots[i].PartNo = "None";
+        input.DateText = "TN";
+        for (auto& slot : input.Slots)
+            slot.PartNo = "None";
+        input.Slots[0].PartNo = "KR39NODE000001";
     }
-    void TearDown() override { fs::remove_all(dir); }
-    void Write(const std::string& name, const std::string& bytes)
+    void TearDown() override
     {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
+        SetWriteFaultHookForTesting(nullptr);
+        TempDir::TearDown();
     }
-    void Place(int slot, const std::string& partNo) { input.Slots[slot].PartNo = partNo; }
+    void Place(std::initializer_list<int> slots, const std::string& partNo = "M")
+    {
+        for (const int slot : slots)
+            input.Slots[static_cast<std::size_t>(slot)].PartNo = partNo;
+    }
     std::string Run()
     {
         auto text = GenerateEds(input);
@@ -45,37 +49,100 @@ protected:
         EXPECT_FALSE(text.Ok());
         return text.Ok() ? Failure {} : text.Error();
     }
-    static bool Has(const std::string& text, std::string_view what)
-    {
-        return text.find(what) != std::string::npos;
-    }
 
-    fs::path dir;
     GenerateInput input;
 };
 
-// A module file with one parameter line, one enumeration and a line naming its slot.
-std::string OneParamModule(const std::string& name)
+bool Has(const std::string& text, std::string_view what)
 {
-    return "$ " + name + "\r\n<START>\r\nParam1 = <BOXNO>" + name
-        + "\r\nEnum1 = 0,\"Off\"\r\nPath <SLOTNO>\r\n<STOP>\r\n";
+    return text.find(what) != std::string::npos;
 }
 
+// A master template and a module file M placed in slots 1 and 5, with the whole EDS text the
+// generator must give, or (after a leading '!') a part of the failure's text.
+struct Files {
+    std::string Name;
+    std::string Master;
+    std::string Module;
+    std::string Expected;
+};
+
+void PrintTo(const Files& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class Templates : public Generate, public ::testing::WithParamInterface<Files> { };
+
 } // namespace
+
+TEST_P(Templates, GenerateAsTheRulesSayOrFailWithAReason)
+{
+    Write(std::string(MasterTemplateName), GetParam().Master);
+    Write("M.dat", GetParam().Module);
+    Place({1, 5});
+    const auto start = std::chrono::steady_clock::now();
+    const auto text = GenerateEds(input);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "too slow";
+    if (GetParam().Expected.rfind('!', 0) != 0) {
+        ASSERT_TRUE(text.Ok()) << text.Error().Describe();
+        EXPECT_EQ(text.Value(), GetParam().Expected);
+    } else {
+        ASSERT_FALSE(text.Ok());
+        EXPECT_TRUE(Has(text.Error().Describe(), GetParam().Expected.substr(1))) << text.Error().Describe();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Templates,
+    ::testing::Values(Files {"EmptyFiles", "", "", ""},
+        Files {"NoMarkerCountsEveryTemplateParameter",
+            "Param1 = a\r\nParamX = b\r\nParameters\r\nMaxInst = <INSTNO>;\r\n", "Param1 = <BOXNO>\r\n",
+            "Param1 = a\r\nParamX = b\r\nParameters\r\nMaxInst = 2;\r\n"},
+        Files {"LineEndsBecomeCrLf", "a\nb\rc\r\n\xE4\xFF\r\n\r\nlast", "",
+            "a\r\nb\rc\r\n\xE4\xFF\r\n\r\nlast\r\n"},
+        Files {"MarkerWithTextAround", "a<IOMODULEDESCRIPTION>b\r\n", "<START>\r\nx\r\n",
+            "\r\nx\r\n\r\nx\r\n\r\n"},
+        // The marker has no meaning in a module file: no expansion inside an expansion.
+        Files {"MarkerInModuleFile", kMarker, "<START>\r\n" + kMarker,
+            "\r\n<IOMODULEDESCRIPTION>\r\n\r\n<IOMODULEDESCRIPTION>\r\n\r\n"},
+        // Block and slot tags mean nothing in the master template.
+        Files {"ModuleTagsInMaster", "<START>\r\n<STOP>\r\n<SLOTNO><BOXNO>\r\nEnum1 = 0\r\n", "",
+            "<START>\r\n<STOP>\r\n<SLOTNO><BOXNO>\r\nEnum1 = 0\r\n"},
+        Files {"TagCutByALineEnd", "<INST\r\nNO> <FILE\nNAME>\r\n", "", "<INST\r\nNO> <FILE\r\nNAME>\r\n"},
+        // Each tag is replaced in one pass, but a tag that an earlier replacement forms is replaced too.
+        Files {"TagInsideATag", "<INST<INSTNO>NO> <<FILENAME>FILENAME>\r\n", "",
+            "<INST0NO> <Line4FILENAME>\r\n"},
+        Files {"TagFormedByAnEarlierReplacement",
+            "Param = 1\r\n<INS<DATESTRING>O>\r\n<OUTPUT<DATESTRING>\r\n", "",
+            "Param = 1\r\n1\r\n<OUTPUTTN\r\n"},
+        Files {"LowerCaseTags", "<instno> <Filename>\r\n", "", "<instno> <Filename>\r\n"},
+        Files {"BoxNoOutsideAParameterLine", kMarker, "<START>\r\n<BOXNO> only\r\n",
+            "\r\n<BOXNO> only\r\n\r\n<BOXNO> only\r\n\r\n"},
+        Files {"StartAndStopOnOneLine", kMarker, "<START><STOP>\r\nx\r\n", "\r\nx\r\n\r\nx\r\n\r\n"},
+        // A file without <STOP> does not carry its block into the next module.
+        Files {"NoStop", kMarker, "<START>\r\nx\r\n", "\r\nx\r\n\r\nx\r\n\r\n"},
+        Files {"StopBeforeStart", kMarker, "<STOP>\r\nx\r\n", "\r\n"},
+        Files {"NulBytesPassThrough", "a\0b<INSTNO>\r\n"s, "", "a\0b0\r\n"s},
+        Files {"MegabyteLine", std::string(1 << 20, 'x') + "\r\n", "", std::string(1 << 20, 'x') + "\r\n"},
+        Files {"ParameterLineWithoutBoxNo", kMarker, "<START>\r\nParam1 = 0\r\n", "!M.dat, line 2: "},
+        Files {"ParameterLineWithoutBoxNoOutsideBlock", kMarker, "Param1 = 0\r\n<START>\r\n",
+            "!M.dat, line 1: "},
+        Files {"ParameterWordInAComment", kMarker, "$ Parameters = see manual\r\n", "!<BOXNO>"},
+        Files {"BinaryModuleFile", kMarker, "\x01Param\xFF=\x00\r\n"s, "!<BOXNO>"}),
+    [](const auto& info) { return info.param.Name; });
 
 TEST_F(Generate, WorkedExample)
 {
     Write("KR39NODE000001.dat",
-        "[Params]\r\nParam1 = node a\r\nParam2 = node b\r\n<IOMODULEDESCRIPTION> dropped\r\nMaxInst = "
-        "<INSTNO>;\r\n"
-        "File = <FILENAME>;\r\n");
+        "[Params]\r\nParam1 = node a\r\nParam2 = node b\r\n<IOMODULEDESCRIPTION> dropped\r\n"
+        "MaxInst = <INSTNO>;\r\nFile = <FILENAME>;\r\n");
     Write("A.dat",
-        "heading\r\n<START>\r\nParam1 = <BOXNO>Input filter, slot <SLOTNO>\r\nEnum1 = "
-        "0,Off,1,On\r\n<STOP>\r\nafter\r\n");
+        "heading\r\n<START>\r\nParam1 = <BOXNO>Input filter, slot <SLOTNO>\r\nEnum1 = 0,Off,1,On\r\n"
+        "<STOP>\r\nafter\r\n");
     Write("B.dat", "<START>\r\nParam1 = <BOXNO>Output mode\r\nParam2 = <BOXNO>Safe state\r\n<STOP>\r\n");
-    Place(1, "A");
-    Place(2, "Bus");
-    Place(3, "B");
+    Place({1}, "A");
+    Place({2}, "Bus");
+    Place({3}, "B");
     EXPECT_EQ(Run(),
         "[Params]\r\nParam1 = node a\r\nParam2 = node b\r\n"
         "\r\nParam3= Box 01 Input filter, slot 01\r\nEnum3= 0,Off,1,On\r\n"
@@ -83,83 +150,42 @@ TEST_F(Generate, WorkedExample)
         "\r\nMaxInst = 5;\r\nFile = Line4;\r\n");
 }
 
-TEST_F(Generate, SixteenModulesNumberBoxesAndSlots)
-{
-    Write("KR39NODE000001.dat", "<IOMODULEDESCRIPTION>\r\nMaxInst = <INSTNO>;\r\n");
-    Write("M.dat", OneParamModule("m"));
-    for (int i = 1; i <= 16; ++i)
-        Place(i, "M");
-    const auto text = Run();
-    for (int i = 1; i <= 16; ++i) {
-        const auto n = std::to_string(i);
-        EXPECT_TRUE(Has(text, "Param" + n + "= Box " + (i < 10 ? "0" : "") + n + " m\r\nEnum" + n + "= 0"))
-            << i;
-        EXPECT_TRUE(Has(text, "Path " + SlotNoText(i) + "\r\n")) << i;
-    }
-    EXPECT_TRUE(Has(text, "Path 0A\r\n"));
-    EXPECT_TRUE(Has(text, "Path 10\r\n"));
-    EXPECT_TRUE(Has(text, "MaxInst = 16;"));
-}
-
-TEST_F(Generate, SamePartTwiceIsReadTwice)
-{
-    Write("KR39NODE000001.dat", "Param1 = node\r\n<IOMODULEDESCRIPTION>\r\nMaxInst = <INSTNO>;\r\n");
-    Write("M.dat", "<START>\r\nParam1 = <BOXNO>x\r\nParam2 = <BOXNO>y\r\n<STOP>\r\n");
-    Place(1, "M");
-    Place(16, "M");
-    EXPECT_EQ(Run(),
-        "Param1 = node\r\n\r\nParam2= Box 01 x\r\nParam3= Box 01 y\r\n\r\nParam4= Box 02 x\r\nParam5= Box 02 "
-        "y\r\n"
-        "\r\nMaxInst = 5;\r\n");
-}
-
-TEST_F(Generate, SecondMarkerExpandsAgainWithCountersRunningOn)
+TEST_F(Generate, SixteenModulesAndASecondMarkerWithCountersRunningOn)
 {
     Write("KR39NODE000001.dat",
-        "Param1 = n\r\n<IOMODULEDESCRIPTION>\r\nParam9 = after, not counted\r\n<IOMODULEDESCRIPTION>\r\n"
-        "MaxInst = <INSTNO>;\r\n");
-    Write("M.dat", OneParamModule("m"));
-    for (int i = 1; i <= 16; ++i)
-        Place(i, "M");
+        "Param1 = n\r\n" + kMarker + "Param9 = after, not counted\r\n" + kMarker + "MaxInst = <INSTNO>;\r\n");
+    Write("M.dat", "$ m\r\n<START>\r\nParam1 = <BOXNO>m\r\nEnum1 = 0,\"Off\"\r\nPath <SLOTNO>\r\n<STOP>\r\n");
+    Place({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
     const auto text = Run();
+    for (int i = 1; i <= 32; ++i) {
+        const auto n = std::to_string(i + 1);
+        const auto box = (i < 10 ? "0" : "") + std::to_string(i);
+        EXPECT_TRUE(Has(text,
+            "Param" + n + "= Box " + box + " m\r\nEnum" + n + "= 0,\"Off\"\r\nPath " + SlotNoText(i)
+                + "\r\n"))
+            << i;
+    }
+    EXPECT_TRUE(Has(text, "Path 0A\r\n") && Has(text, "Path 10\r\n") && Has(text, "Path 20\r\n"));
     EXPECT_TRUE(Has(text, "\r\nParam9 = after, not counted\r\n"));
-    EXPECT_TRUE(Has(text, "Param18= Box 17 m\r\nEnum18= 0,\"Off\"\r\nPath 11\r\n"));
-    EXPECT_TRUE(Has(text, "Param33= Box 32 m\r\nEnum33= 0,\"Off\"\r\nPath 20\r\n"));
     EXPECT_TRUE(Has(text, "MaxInst = 33;"));
 }
 
-TEST_F(Generate, NoMarkerCountsEveryTemplateParameter)
-{
-    Write("KR39NODE000001.dat", "Param1 = a\r\nParamX = b\r\nParameters\r\nMaxInst = <INSTNO>;\r\n");
-    Write("M.dat", OneParamModule("m"));
-    Place(1, "M");
-    EXPECT_EQ(Run(), "Param1 = a\r\nParamX = b\r\nParameters\r\nMaxInst = 2;\r\n");
-}
-
-TEST_F(Generate, StationWithoutModulesEmptiesTheMarker)
+TEST_F(Generate, StationWithoutModulesEmptiesTheMarkerAndStepsTheProgress)
 {
     struct Recorder : GenerateProgress {
         std::vector<int> station, box;
         void StationProgress(int p) override { station.push_back(p); }
         void BoxProgress(int p) override { box.push_back(p); }
     } progress;
-    Write("KR39NODE000001.dat", "Param1 = a\r\nx <IOMODULEDESCRIPTION> y\r\nMaxInst = <INSTNO>;");
+    // The master template is found whatever the letter case of its name.
+    Write("kr39node000001.DAT", "Param1 = a\r\nx <IOMODULEDESCRIPTION> y\r\nMaxInst = <INSTNO>;");
     auto text = GenerateEds(input, &progress);
-    ASSERT_TRUE(text.Ok());
+    ASSERT_TRUE(text.Ok()) << text.Error().Describe();
     EXPECT_EQ(text.Value(), "Param1 = a\r\n\r\nMaxInst = 1;\r\n");
-    // The station bar steps through all 16 slots, then both bars return to 0.
     const std::vector<int> steps {6, 12, 18, 24, 30, 37, 43, 49, 55, 61, 68, 74, 80, 86, 92, 99, 0};
     EXPECT_EQ(progress.station, steps);
     ASSERT_FALSE(progress.box.empty());
     EXPECT_EQ(progress.box.back(), 0);
-    for (int p : progress.box)
-        EXPECT_TRUE(p >= 0 && p <= 100) << p;
-}
-
-TEST_F(Generate, LineEndsBecomeCrLfAndBytesPassThrough)
-{
-    Write("KR39NODE000001.dat", "a\nb\rc\r\n\xE4\xFF\r\n\r\nlast");
-    EXPECT_EQ(Run(), "a\r\nb\rc\r\n\xE4\xFF\r\n\r\nlast\r\n");
 }
 
 TEST_F(Generate, TagsAreReplacedInTheWrittenOrder)
@@ -171,147 +197,106 @@ TEST_F(Generate, TagsAreReplacedInTheWrittenOrder)
     input.TotalOutputs = -3;
     input.CurrentFile = "C:\\Data\\Line4.CONF";
     EXPECT_EQ(Run(), "KR39 Standard EDS Generator V1.0|0 Line4|0|24|-3|Line4|<SLOTNO>|<BOXNO>|<START>\r\n");
-
     auto expanded = ExpandStationEds(input);
     ASSERT_TRUE(expanded.Ok());
     EXPECT_TRUE(Has(expanded.Value(), "|<FILENAME>|"));
 }
 
-TEST_F(Generate, BaseNameOfTheStationFile)
+TEST_F(Generate, ModuleFilesMustBeShorterThan32768Bytes)
 {
-    Write("KR39NODE000001.dat", "<FILENAME>");
-    for (const auto& [file, base] :
-        std::vector<std::pair<std::string, std::string>> {{"/a/Line4.CSE", "Line4"}, {"Line4", "Line4"},
-            {"Line4.CONF", "Line4"}, {"C:\\x.y\\L", "L"}, {"", ""}}) {
-        input.CurrentFile = file;
-        EXPECT_EQ(Run(), base + "\r\n") << file;
-    }
-}
-
-TEST_F(Generate, MasterTemplateIsFoundWhateverItsLetterCase)
-{
-    Write("kr39node000001.DAT", "x\r\n");
-    EXPECT_EQ(Run(), "x\r\n");
-}
-
-TEST_F(Generate, ModuleFileSizeLimit)
-{
-    Write("KR39NODE000001.dat", "<IOMODULEDESCRIPTION>\r\n");
+    Write("KR39NODE000001.dat", kMarker);
     const std::string body = "<START>\r\nline\r\n";
     Write("M.dat", body + std::string(32767 - body.size(), 'x'));
-    Place(4, "M");
+    Place({4});
     EXPECT_TRUE(Has(Run(), "line\r\n"));
-
     Write("M.dat", body + std::string(32768 - body.size(), 'x'));
     const auto failure = RunFails();
     EXPECT_EQ(failure.File, (dir / "M.dat").string());
     EXPECT_TRUE(Has(failure.What, "32768"));
 }
 
-TEST_F(Generate, FailuresNameFileAndLine)
+TEST_F(Generate, UnreadableFilesAreNamed)
 {
-    struct Case {
-        const char* name;
-        std::string templateText;
-        std::string moduleText;
-        std::string expectFile;
-        int expectLine;
-        std::string expectWhat;
+    Place({3});
+    const std::tuple<const char*, std::function<void()>, std::string, std::string> cases[] = {
+        {"no master", [] {}, "KR39NODE000001.dat", "master template"},
+        {"master is a folder", [&] { fs::create_directories(dir / "KR39NODE000001.dat"); },
+            "KR39NODE000001.dat", "master template"},
+        {"master of gigabytes",
+            [&] {
+                fs::remove(dir / "KR39NODE000001.dat");
+                std::ofstream(dir / "KR39NODE000001.dat").close();
+                fs::resize_file(dir / "KR39NODE000001.dat", std::uintmax_t {4} << 30);
+            },
+            "KR39NODE000001.dat", "bytes"},
+        {"no module file", [&] { Write("KR39NODE000001.dat", kMarker); }, "M.dat", "module description file"},
+        {"module file is a folder", [&] { fs::create_directories(dir / "M.dat"); }, "M.dat",
+            "module description"},
     };
-    const std::string marker = "<IOMODULEDESCRIPTION>\r\n";
-    const std::vector<Case> cases = {
-        {"missing module", marker, "", "Missing.dat", 0, "cannot read the module description file"},
-        {"no box", marker, "$ h\r\n<START>\r\nParam1 = 0\r\n", "M.dat", 3, "<BOXNO>"},
-        {"no box outside block", marker, "Param1 = 0\r\n<START>\r\n", "M.dat", 1, "<BOXNO>"},
-    };
-    for (const auto& c : cases) {
-        Write("KR39NODE000001.dat", c.templateText);
-        Write("M.dat", c.moduleText);
-        Place(1, c.expectFile == "Missing.dat" ? "Missing" : "M");
+    for (const auto& [name, prepare, file, what] : cases) {
+        SCOPED_TRACE(name);
+        if (fs::is_directory(dir / "KR39NODE000001.dat"))
+            fs::remove(dir / "KR39NODE000001.dat");
+        prepare();
+        const auto start = std::chrono::steady_clock::now();
         const auto failure = RunFails();
-        EXPECT_EQ(failure.File, (dir / c.expectFile).string()) << c.name;
-        EXPECT_EQ(failure.Line, c.expectLine) << c.name;
-        EXPECT_TRUE(Has(failure.What, c.expectWhat)) << c.name << ": " << failure.What;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_EQ(failure.File, (dir / file).string());
+        EXPECT_TRUE(Has(failure.What, what)) << failure.What;
     }
-
-    fs::remove(dir / "KR39NODE000001.dat");
-    const auto missing = RunFails();
-    EXPECT_TRUE(Has(missing.What, "master template"));
-    EXPECT_TRUE(Has(missing.File, "KR39NODE000001.dat"));
 }
 
 TEST_F(Generate, CountersStopAt32767)
 {
-    std::string params;
-    for (int i = 0; i < 32767; ++i)
-        params += "Param = n\r\n";
-    Write("KR39NODE000001.dat", params + "<IOMODULEDESCRIPTION>\r\nMaxInst = <INSTNO>;\r\n");
+    const auto params = kr39test::Repeat(32767, "Param = n");
+    Write("KR39NODE000001.dat", params + kMarker + "MaxInst = <INSTNO>;\r\n");
     Write("M.dat", "<START>\r\nParam1 = <BOXNO>\r\n");
     EXPECT_TRUE(Has(Run(), "MaxInst = 32767;"));
-    Place(1, "M");
+    Place({1});
     auto failure = RunFails();
     EXPECT_EQ(failure.File, (dir / "M.dat").string());
     EXPECT_EQ(failure.Line, 2);
 
     Write("KR39NODE000001.dat", params + "Param = one too many\r\n");
-    failure = RunFails();
-    EXPECT_EQ(failure.Line, 32768);
+    EXPECT_EQ(RunFails().Line, 32768);
 
     // 2048 markers with 16 modules each number 32768 modules: one too many.
-    std::string markers;
-    for (int i = 0; i < 2048; ++i)
-        markers += "<IOMODULEDESCRIPTION>\r\n";
-    Write("KR39NODE000001.dat", markers);
+    Write("KR39NODE000001.dat", kr39test::Repeat(2048, "<IOMODULEDESCRIPTION>"));
     Write("M.dat", "x\r\n");
-    for (int i = 1; i <= 16; ++i)
-        Place(i, "M");
+    Place({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
     failure = RunFails();
     EXPECT_EQ(failure.Line, 2048);
     EXPECT_TRUE(Has(failure.What, "module number"));
 }
 
-TEST_F(Generate, TagFormedByAnEarlierReplacementIsReplacedToo)
+TEST_F(Generate, FailedWritesKeepTheOldFileByteForByte)
 {
-    // "<INS" + "TN" + "O>" makes "<INSTNO>" once the date is in; "<FILENAME>" alone on a line.
-    Write("KR39NODE000001.dat", "Param = 1\r\n<INS<DATESTRING>O>\r\n<FILENAME>\r\n<OUTPUT<DATESTRING>\r\n");
-    input.DateText = "TN";
-    input.CurrentFile = "a/b.CSE";
-    EXPECT_EQ(Run(), "Param = 1\r\n1\r\nb\r\n<OUTPUTTN\r\n");
-}
-
-// Random templates and module files built from pieces of tags: replacing line by line while
-// building must give what replacing tag by tag over the finished text gives, failures included.
-TEST_F(Generate, LineByLineReplacementMatchesWholeTextOnRandomFiles)
-{
-    const std::vector<std::string> templatePieces = {"<INS", "<DATESTRING>", "O>", "TNO>", "<INSTNO>",
-        "<FILENAME>", "<OUTPUT", "NO>", "\r\n", "\n", "x", "Param=", "<IOMODULEDESCRIPTION>"};
-    const std::vector<std::string> modulePieces = {"<START>", "<STOP>", "\r\nParam = <BOXNO>",
-        "Enum =", "<SLOTNO>", "\r\n", "<INS", "<DATESTRING>", "O>", "<INPUTNO>", "x"};
-    std::uint32_t seed = 12345;
-    auto next = [&seed](std::uint32_t n) {
-        seed = seed * 1664525u + 1013904223u;
-        return (seed >> 8) % n;
-    };
-    auto randomText = [&](const std::vector<std::string>& pieces, int length) {
-        std::string text;
-        for (int i = 0; i < length; ++i)
-            text += pieces[next(static_cast<std::uint32_t>(pieces.size()))];
-        return text;
-    };
-    for (int round = 0; round < 300; ++round) {
-        Write("KR39NODE000001.dat", randomText(templatePieces, 60));
-        Write("M.dat", randomText(modulePieces, 30));
-        for (int i = 1; i <= 16; ++i)
-            Place(i, next(3) == 0 ? "M" : "None");
-        input.DateText = next(2) == 0 ? "TN" : "1.2.3";
-        input.SoftwareName = "KR39";
-        const auto lineByLine = GenerateEds(input);
-        input.SoftwareName = "KR\n39"; // no piece makes "<SOFTWARENAME>", so this only changes the way
-        const auto wholeText = GenerateEds(input);
-        ASSERT_EQ(lineByLine.Ok(), wholeText.Ok()) << round;
-        if (lineByLine.Ok())
-            ASSERT_EQ(lineByLine.Value(), wholeText.Value()) << round;
-        else
-            ASSERT_EQ(lineByLine.Error().Describe(), wholeText.Error().Describe()) << round;
+    const std::string old = "[File]\r\nDescText = \"old\";\r\n\xE4\r\n";
+    Write("Line4.EDS", old);
+    Write("readonly.EDS", old);
+    fs::permissions(
+        dir / "readonly.EDS", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::create_directories(dir / "folder.EDS");
+    const std::pair<std::string, fs::path> cases[]
+        = {{"create", dir / "Line4.EDS"}, {"write", dir / "Line4.EDS"}, {"flush", dir / "Line4.EDS"},
+            {"close", dir / "Line4.EDS"}, {"rename", dir / "Line4.EDS"}, {"", dir / "folder.EDS"},
+            {"", dir / "missing" / "x.EDS"}, {"", dir / "readonly.EDS"}, {"", "/dev/full"}};
+    for (const auto& [step, target] : cases) {
+        SCOPED_TRACE(step + " " + target.string());
+        if (target == "/dev/full" && !fs::is_character_file(target))
+            continue;
+        SetWriteFaultHookForTesting([&](std::string_view s) { return s != step; });
+        const auto written = WriteEdsFile(target, std::string(1 << 16, 'x'));
+        ASSERT_FALSE(written.Ok());
+        EXPECT_EQ(written.Error().File, target.string());
+        EXPECT_FALSE(written.Error().What.empty());
+        EXPECT_EQ(Read("Line4.EDS"), old);
+        EXPECT_EQ(Read("readonly.EDS"), old);
     }
+    EXPECT_TRUE(!fs::exists("/dev/full") || fs::is_character_file("/dev/full"));
+    EXPECT_EQ(kr39test::EntriesIn(dir), 3u) << "no temporary file, no new folder";
+    EXPECT_TRUE(fs::is_empty(dir / "folder.EDS"));
+    SetWriteFaultHookForTesting(nullptr);
+    ASSERT_TRUE(WriteEdsFile(dir / "Line4.EDS", "new").Ok());
+    EXPECT_EQ(Read("Line4.EDS"), "new");
 }

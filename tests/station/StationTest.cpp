@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace kr39;
@@ -133,37 +134,26 @@ TEST(Drop, WithoutAPartNoNothingHappensAndAnUnknownOneOnlyNormalizes)
     EXPECT_FALSE(station.Modified);
 }
 
-namespace {
-
-struct CRule {
-    std::string Description;
-    int Slot;
-    int Target;
-};
-
-class CounterRule : public ::testing::TestWithParam<CRule> { };
-
-} // namespace
-
-TEST_P(CounterRule, BlankCapitalCBlankGoesToTheEndOfTheBranch)
+TEST(Drop, BlankCapitalCBlankGoesToTheEndOfTheBranchBehindFillers)
 {
-    auto catalog = TestCatalog();
-    catalog.Entries[0].Description = GetParam().Description;
-    Station station;
-    NewStation(station, catalog);
-    const auto result = DropModule(station, catalog, GetParam().Slot, "D x");
-    EXPECT_EQ(result.TargetSlot, GetParam().Target);
-    EXPECT_EQ(station.Slots[static_cast<std::size_t>(GetParam().Target)].PartNo, "D");
-    const int first = (GetParam().Target - 1) / 4 * 4 + 1;
-    for (int slot = first; slot < GetParam().Target; ++slot)
-        EXPECT_EQ(station.Slots[static_cast<std::size_t>(slot)].PartNo, "Bus") << slot;
+    const std::tuple<std::string, int, int> cases[] = {{"Counter C 24 V", 6, 8}, {"Counter C 24 V", 1, 4},
+        {"Counter C 24 V", 4, 4}, {"Counter C 24 V", 13, 16}, {"x  C  y", 10, 12}, {"Counter c 24 V", 6, 6},
+        {"Counter C", 6, 6}, {"C counter", 6, 6}, {"Counter\tC 24 V", 6, 6}};
+    for (const auto& [description, slot, target] : cases) {
+        SCOPED_TRACE(description + " dropped on " + std::to_string(slot));
+        auto catalog = TestCatalog();
+        catalog.Entries[0].Description = description;
+        Station station;
+        NewStation(station, catalog);
+        EXPECT_EQ(DropModule(station, catalog, slot, "D x").TargetSlot, target);
+        std::string expected = ".... .... .... ....";
+        const int at = target - 1 + (target - 1) / 4; // its place in the pattern
+        for (int i = at - (target - 1) % 4; i < at; ++i)
+            expected[static_cast<std::size_t>(i)] = '#';
+        expected[static_cast<std::size_t>(at)] = 'D';
+        EXPECT_EQ(Pattern(station.Slots), expected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Descriptions, CounterRule,
-    ::testing::Values(CRule {"Counter C 24 V", 6, 8}, CRule {"Counter C 24 V", 1, 4},
-        CRule {"Counter C 24 V", 4, 4}, CRule {"Counter C 24 V", 9, 12}, CRule {"Counter C 24 V", 13, 16},
-        CRule {"x  C  y", 10, 12}, CRule {"Counter c 24 V", 6, 6}, CRule {"Counter C", 6, 6},
-        CRule {"C counter", 6, 6}, CRule {"Counter\tC 24 V", 6, 6}));
 
 TEST(Remove, EmptiesTheSlotAndFreesItsFillers)
 {

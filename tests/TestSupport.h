@@ -1,0 +1,68 @@
+// Helpers shared by the core and command-line tests: a fresh temporary folder per test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace kr39test {
+
+inline void WriteBytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+inline std::size_t EntriesIn(const fs::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// `count` copies of `line`, each ended by `end`.
+inline std::string Repeat(int count, const std::string& line, const std::string& end = "\r\n")
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += line + end;
+    return text;
+}
+
+// Each test gets an empty folder of its own, removed afterwards.
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name
+            = "kr39-" + std::to_string(::getpid()) + "-" + test->test_suite_name() + "-" + test->name();
+        for (auto& c : name)
+            c = c == '/' ? '-' : c;
+        dir = fs::temp_directory_path() / name;
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir);
+    }
+    void Write(const fs::path& name, const std::string& bytes) const { WriteBytes(dir / name, bytes); }
+    std::string Read(const fs::path& name) const { return ReadBytes(dir / name); }
+
+    fs::path dir;
+};
+
+} // namespace kr39test
