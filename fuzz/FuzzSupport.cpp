@@ -9,8 +9,12 @@ const fs::path& ScratchDir()
 {
     static const fs::path dir = [] {
         std::error_code ec;
-        const fs::path base
-            = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        // fuzz/run.sh names a folder of its own and removes it afterwards: libFuzzer ends a timed
+        // run without running exit handlers.
+        const char* given = std::getenv("KR39_FUZZ_SCRATCH");
+        fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        if (given != nullptr && *given != '\0')
+            base = given;
         auto path = base / ("kr39-fuzz-" + std::to_string(::getpid()));
         fs::create_directories(path, ec);
         // Removed when the process ends normally; a crash leaves it for inspection.

@@ -25,6 +25,10 @@ fi
 [ ${#targets[@]} -gt 0 ] || { echo "no fuzz targets in $bin_dir" >&2; exit 1; }
 
 common=(-timeout=10 -rss_limit_mb=2048 -max_len=65536 -artifact_prefix="$artifacts/" -print_final_stats=1)
+# Scratch files of the targets, in memory where the system offers it, removed at the end.
+KR39_FUZZ_SCRATCH=$(mktemp -d /dev/shm/kr39-fuzz.XXXXXX 2>/dev/null || mktemp -d)
+export KR39_FUZZ_SCRATCH
+trap 'rm -rf "$KR39_FUZZ_SCRATCH"' EXIT
 export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 
