@@ -1,3 +1,4 @@
+// Helpers shared by the widget tests: files, waiting, and a main window on fresh settings.
 #pragma once
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "station/Station.h"
 
 namespace kr39::test {
 
@@ -26,8 +28,7 @@ inline std::filesystem::path ShippedModules()
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 inline std::string ReadFile(const std::filesystem::path& path)
@@ -49,14 +50,18 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 3000)
     return true;
 }
 
+inline QSettings Settings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("KR39"),
+        QStringLiteral("KR39 Standard EDS Generator"));
+}
+
 // A fresh GUI test: empty settings store, no recorded dialogs, English texts.
 class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("KR39"),
-            QStringLiteral("KR39 Standard EDS Generator"))
-            .clear();
+        Settings().clear();
         MessageBox::ClearHistory();
         FileDialog::ClearHistory();
         qputenv("LANGUAGE", "en");
@@ -71,6 +76,16 @@ protected:
         auto window = std::make_unique<MainWindow>(modulesDir);
         EXPECT_TRUE(WaitFor([&] { return window->IsInitialized(); }));
         return window;
+    }
+
+    // Places a catalog module the way a drop does, then redraws and updates the command state.
+    static void Place(MainWindow& window, int slot, const char* partNo)
+    {
+        const auto* entry = window.m_catalog.Find(partNo);
+        ASSERT_NE(entry, nullptr) << partNo;
+        DropModule(window.m_station, window.m_catalog, slot, entry->PartNo + " " + entry->Description);
+        window.DrawStation();
+        window.UpdateCommandState();
     }
 
     QTemporaryDir m_temp;

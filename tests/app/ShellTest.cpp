@@ -1,0 +1,399 @@
+// The main window's texts, layout, command state and the File and Help commands, driven through
+// the actions by name with preloaded dialog answers.
+#include <QAction>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include "GuiTest.h"
+#include "app/AboutDialog.h"
+#include "app/CommandLayer.h"
+#include "app/FileCommands.h"
+#include "app/MainLayout.h"
+#include "app/ResourceStrings.h"
+#include "app/StatusBar.h"
+#include "catalog/Catalog.h"
+
+namespace fs = std::filesystem;
+using namespace kr39;
+using namespace kr39::test;
+
+// Catches the URLs handed to the desktop's viewer (Qt's own seam for QDesktopServices).
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Urls;
+public slots:
+    void Open(const QUrl& url) { Urls.append(url); }
+};
+
+namespace {
+
+const QString Title = QStringLiteral("KR39 Standard EDS Generator");
+
+class Shell : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        window = LoadedWindow();
+        ASSERT_TRUE(window);
+    }
+    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
+    void Trigger(const char* name)
+    {
+        ASSERT_TRUE(Action(name) && Action(name)->isEnabled()) << name;
+        Action(name)->trigger();
+    }
+    void TriggerWith(const char* name, const fs::path& answer)
+    {
+        FileDialog::SetNextFileName(answer.empty() ? QString() : QString::fromStdString(answer.string()));
+        Trigger(name);
+    }
+    void Place(int slot, const char* partNo) { GuiTest::Place(*window, slot, partNo); }
+    // Save and Generate, as menu entry and toolbar button, and the caption's end.
+    std::tuple<bool, bool, QString> State() const
+    {
+        const CommandLayer* commands = window->Commands();
+        EXPECT_EQ(Action("mnuFileSave")->isEnabled(), commands->ToolbarButton(3)->isEnabled());
+        EXPECT_EQ(Action("mnuFileGenerate")->isEnabled(), commands->ToolbarButton(5)->isEnabled());
+        return {Action("mnuFileSave")->isEnabled(), Action("mnuFileGenerate")->isEnabled(),
+            window->windowTitle().mid(Title.size() + 3)};
+    }
+    QString StatusText() const { return window->sbStatusBar()->PanelText(1); }
+    QString OnlyMessage() const
+    {
+        EXPECT_EQ(MessageBox::History().size(), 1);
+        return MessageBox::History().isEmpty() ? QString() : MessageBox::History().back().Text;
+    }
+
+    std::unique_ptr<MainWindow> window;
+};
+
+// --- Texts -------------------------------------------------------------------------------
+
+TEST(Texts, PlaceholdersAreReplacedByTheirRules)
+{
+    QWidget form;
+    form.setProperty(TagProperty, QStringLiteral("1017"));
+    auto add = [&form](auto* widget, const char* tag) {
+        widget->setParent(&form);
+        widget->setText(QStringLiteral("designed"));
+        widget->setProperty(TagProperty, QLatin1String(tag));
+        return widget;
+    };
+    QLabel* exact = add(new QLabel, "1034");
+    QLabel* fraction = add(new QLabel, "1034.6");
+    QLabel* trailingLetters = add(new QLabel, "1019abc");
+    QPushButton* button = add(new QPushButton, "1019abc");
+    QPushButton* outOfRange = add(new QPushButton, "99999");
+    button->setToolTip(QStringLiteral("1014 open"));
+    QFont big = exact->font();
+    big.setPointSize(20);
+    exact->setFont(big);
+    ApplyResourceStrings(&form, Language::English);
+    EXPECT_EQ(form.windowTitle(), "About KR39 Standard EDS Generator");
+    EXPECT_EQ(exact->text(), "Inputs =");
+    EXPECT_EQ(fraction->text(), "Outputs =");
+    // Labels need a tag that is exactly a number; other controls take a leading number.
+    EXPECT_EQ(trailingLetters->text(), "designed");
+    EXPECT_EQ(button->text(), "OK");
+    EXPECT_EQ(button->toolTip(), "Open");
+    EXPECT_EQ(outOfRange->text(), "designed");
+    EXPECT_EQ(exact->font(), form.font()); // every control takes the window's font
+}
+
+struct TextCase {
+    const char* Language;
+    const char* Object;
+    const char* Text; // menu title, entry text, toolbar tip (as "#n") or caption end
+};
+
+class WindowTexts : public Shell, public ::testing::WithParamInterface<std::vector<TextCase>> {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        qputenv("LANGUAGE", GetParam()[0].Language);
+        window = LoadedWindow();
+    }
+};
+
+TEST_P(WindowTexts, MenusToolbarAndCaptionFollowTheUserLanguage)
+{
+    for (const TextCase& c : GetParam()) {
+        const QString object = QLatin1String(c.Object);
+        QString shown;
+        if (object.startsWith('#'))
+            shown = window->Commands()->ToolbarButton(object.mid(1).toInt())->toolTip();
+        else if (object == "caption")
+            shown = window->windowTitle().mid(Title.size() + 3);
+        else if (auto* menu = window->findChild<QMenu*>(object))
+            shown = menu->title();
+        else
+            shown = Action(c.Object)->text();
+        EXPECT_EQ(shown, QString::fromUtf8(c.Text)) << c.Object;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, WindowTexts,
+    ::testing::Values(
+        std::vector<TextCase> {{"en", "mnuFile", "&File"}, {"en", "mnuFileSaveAs", "Save &as..."},
+            {"en", "mnuHelpAbout", "&About"}, {"en", "#1", "New"}, {"en", "#4", ""}, {"en", "#5", "Generate"},
+            {"en", "caption", "Unknown"}},
+        std::vector<TextCase> {{"de_AT", "mnuFile", "&Datei"}, {"de_AT", "mnuHelp", "&Hilfe"},
+            {"de_AT", "mnuFileOpen", "Ö&ffnen..."}, {"de_AT", "mnuFileSaveAs", "Speichern &unter..."},
+            {"de_AT", "mnuHelpAbout", "Inf&o "}, {"de_AT", "#2", "Öffnen"}, {"de_AT", "#4", ""},
+            {"de_AT", "#5", "Generieren"}, {"de_AT", "caption", "Unbenannt"}}),
+    [](const auto& info) { return info.index == 0 ? "English" : "German"; });
+
+TEST_F(Shell, AboutShowsTitleVersionAndClosesWithEnterOrEscape)
+{
+    window->show();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        bool checked = false;
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(about, nullptr);
+            EXPECT_EQ(about->findChild<QLabel*>("lblTitle")->text(), Title);
+            EXPECT_EQ(about->findChild<QLabel*>("lblVersion")->text(), "Version 1.0.6");
+            EXPECT_TRUE(about->findChild<QLabel*>("lblDescription")->text().startsWith("Standard EDS File"));
+            EXPECT_FALSE(about->findChild<QLabel*>("picIcon")->pixmap().isNull());
+            checked = true;
+            QTest::keyClick(about, key);
+        });
+        Trigger("mnuHelpAbout");
+        EXPECT_TRUE(checked);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+}
+
+// --- Layout ------------------------------------------------------------------------------
+
+TEST(MainLayout, WorkedExampleAndNegativeSizes)
+{
+    const auto layout = ComputeMainLayout({13605, 10110, 420, 270, 900, 600});
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->Catalog, (TwipsRect {120, 480, 4425, 9320}));
+    EXPECT_EQ(layout->Station, (TwipsRect {4695, 480, 8775, 9320}));
+    EXPECT_EQ(layout->BoxProgress, (TwipsRect {9760, 9880, 1995, 195}));
+    EXPECT_EQ(layout->StationProgress, (TwipsRect {7665, 9880, 1995, 195}));
+    EXPECT_EQ(ComputeMainLayout({13605, 10110, 600, 270, 900, 600})->Catalog.Height, 9140);
+    EXPECT_EQ(MinimumClientHeight(600, 300), 9925 + 900);
+    EXPECT_FALSE(ComputeMainLayout({9000, 10110, 420, 270, 900, 600}));
+    EXPECT_FALSE(ComputeMainLayout({13605, 600, 420, 270, 900, 600}));
+}
+
+TEST_F(Shell, WindowKeepsItsMinimumSizeAndControlsFollowAResize)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    auto geometry = [&](const char* name) { return window->findChild<QWidget*>(name)->geometry(); };
+    window->resize(300, 200);
+    EXPECT_EQ(window->size(),
+        QSize(909,
+            662 + window->menuBar()->height() + window->sbStatusBar()->height()
+                + window->Commands()->tbToolBar->height()));
+    window->resize(1000, 800);
+    const QRect tree = geometry("tvCatalog");
+    const QRect view = geometry("picVexaConf");
+    const QRect box = geometry("pbBox");
+    EXPECT_EQ(tree.topLeft(), QPoint(8, window->menuBar()->height() + 32));
+    EXPECT_EQ(view.left() - tree.right() - 1, 10);
+    EXPECT_EQ(window->width() - view.right() - 1, 9);
+    // Wider and higher: the tree grows both ways, the view only downwards and moves right.
+    window->resize(1100, 850);
+    EXPECT_EQ(geometry("tvCatalog").size(), tree.size() + QSize(100, 50));
+    EXPECT_EQ(geometry("picVexaConf"), view.translated(100, 0).adjusted(0, 0, 0, 50));
+    EXPECT_EQ(geometry("pbBox"), box.translated(100, 50));
+    EXPECT_EQ(geometry("pbBox").left() - geometry("pbStation").right() - 1, 7);
+    const QRect before = geometry("tvCatalog");
+    window->showMinimized();
+    window->LayoutPass();
+    EXPECT_EQ(geometry("tvCatalog"), before);
+}
+
+// --- Commands ----------------------------------------------------------------------------
+
+struct StateCase {
+    bool Modified;
+    const char* CurrentFile;
+    bool SaveEnabled;
+    bool GenerateEnabled;
+    const char* CaptionEnd;
+};
+
+class CommandState : public Shell, public ::testing::WithParamInterface<StateCase> { };
+
+TEST_P(CommandState, FollowsModifiedAndCurrentFile)
+{
+    const StateCase& c = GetParam();
+    window->m_station.Modified = c.Modified;
+    window->m_station.CurrentFile = c.CurrentFile;
+    window->UpdateCommandState();
+    EXPECT_EQ(State(), std::make_tuple(c.SaveEnabled, c.GenerateEnabled, QString::fromUtf8(c.CaptionEnd)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CommandState,
+    ::testing::Values(StateCase {false, "", false, false, "Unknown"},
+        StateCase {true, "", true, false, "Unknown"},
+        StateCase {false, "/data/Grüße.CSE", false, true, "/data/Grüße.CSE"},
+        StateCase {true, "/data/Line4.CSE", true, true, "/data/Line4.CSE"}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(Shell, NewModifySaveSaveAsOpenFollowTheStation)
+{
+    EXPECT_EQ(State(), std::make_tuple(false, false, QString("Unknown")));
+    EXPECT_EQ(StatusText(), "Status:");
+    Place(6, "KR39DI08DC24");
+    EXPECT_EQ(State(), std::make_tuple(true, false, QString("Unknown")));
+
+    // Save of an unnamed station asks for a name.
+    const fs::path file = Temp() / "Line4.CSE";
+    TriggerWith("mnuFileSave", file);
+    ASSERT_EQ(FileDialog::History().size(), 1);
+    EXPECT_EQ(FileDialog::History()[0].Filter, "Configuration files (*.CSE);;All files (*.*)");
+    EXPECT_EQ(ReadFile(file).substr(0, 16), "KR39NODE000001\r\n");
+    EXPECT_EQ(State(), std::make_tuple(false, true, QString::fromStdString(file.string())));
+
+    // A named station is saved at once; Save As always asks.
+    Place(1, "KR39DO08DC24");
+    Trigger("mnuFileSave");
+    EXPECT_EQ(FileDialog::History().size(), 1);
+    EXPECT_EQ(ReadFile(file).substr(16, 14), "KR39DO08DC24\r\n");
+    TriggerWith("mnuFileSaveAs", Temp() / "b.CSE");
+    EXPECT_EQ(State(), std::make_tuple(false, true, QString::fromStdString((Temp() / "b.CSE").string())));
+
+    // Open replaces a changed station without a question and puts the fillers back.
+    Trigger("mnuFileNew");
+    EXPECT_EQ(State(), std::make_tuple(false, false, QString("Unknown")));
+    Place(9, "KR39DI08DC24");
+    TriggerWith("mnuFileOpen", file);
+    EXPECT_EQ(window->m_station.Slots[1].PartNo, "KR39DO08DC24");
+    EXPECT_EQ(window->m_station.Slots[5].PartNo, "Bus");
+    EXPECT_EQ(window->m_station.Slots[9].PartNo, "None");
+    EXPECT_EQ(window->m_station.TotalOutputs, 1);
+    EXPECT_EQ(State(), std::make_tuple(false, true, QString::fromStdString(file.string())));
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+
+    // Cancelled dialogs change nothing.
+    Place(2, "KR39DI08DC24");
+    const auto before = State();
+    for (const char* name : {"mnuFileSaveAs", "mnuFileOpen", "mnuFileGenerate"})
+        TriggerWith(name, "");
+    EXPECT_EQ(State(), before);
+    EXPECT_EQ(window->m_station.Slots[2].PartNo, "KR39DI08DC24");
+    EXPECT_EQ(StatusText(), "Status: OK"); // even a cancelled Generate says so
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+}
+
+TEST_F(Shell, GenerateWritesTheNamedFileAndReportsOk)
+{
+    Place(1, "KR39DI08DC24");
+    TriggerWith("mnuFileSave", Temp() / "Line4.CSE");
+    Place(16, "KR39DO08DC24"); // changes since the save are generated too
+    FileDialog::ClearHistory();
+    TriggerWith("mnuFileGenerate", Temp() / "out.EDS");
+    ASSERT_EQ(FileDialog::History().size(), 1);
+    EXPECT_EQ(FileDialog::History()[0].ProposedName, "Line4");
+    EXPECT_EQ(FileDialog::History()[0].Filter, "EDS files (*.EDS);;All files (*.*)");
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+    EXPECT_EQ(StatusText(), "Status: OK");
+    const std::string text = ReadFile(Temp() / "out.EDS");
+    EXPECT_NE(text.find("KR39 station Line4"), std::string::npos);
+    EXPECT_NE(text.find("Box 02 "), std::string::npos);
+    EXPECT_EQ(window->pbStation()->value(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window->m_station.Modified); // the station is unchanged
+}
+
+TEST_F(Shell, EachFailureShowsItsMessageOnce)
+{
+    Place(3, "KR39DI08DC24");
+    const fs::path missing = Temp() / "missing" / "x.CSE";
+    TriggerWith("mnuFileSave", missing);
+    EXPECT_EQ(OnlyMessage(), "Error when saving data!!!");
+    EXPECT_EQ(MessageBox::History().back().Title, Title);
+    // The chosen name stays; the station stays modified.
+    EXPECT_EQ(State(), std::make_tuple(true, true, QString::fromStdString(missing.string())));
+
+    MessageBox::ClearHistory();
+    TriggerWith("mnuFileGenerate", Temp() / "no-such-dir" / "x.EDS");
+    EXPECT_EQ(OnlyMessage(), "Error when generating data!!!");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // A module description file that is missing: the run fails before any dialog.
+    fs::copy(ShippedModules(), Temp() / "modules");
+    fs::remove(Temp() / "modules" / "KR39DI08DC24.dat");
+    window->m_modulesDir = Temp() / "modules";
+    MessageBox::ClearHistory();
+    FileDialog::ClearHistory();
+    Trigger("mnuFileGenerate");
+    EXPECT_EQ(OnlyMessage(), "Error when generating data!!!");
+    EXPECT_TRUE(FileDialog::History().isEmpty());
+    window->m_modulesDir = ShippedModules();
+
+    // A file too short to be a station leaves a new station.
+    std::string sixteen;
+    for (int i = 0; i < 16; ++i)
+        sixteen += "None\r\n";
+    WriteFile(Temp() / "short.CSE", sixteen);
+    MessageBox::ClearHistory();
+    TriggerWith("mnuFileOpen", Temp() / "short.CSE");
+    EXPECT_EQ(OnlyMessage(), "Error when loading data!!!");
+    EXPECT_EQ(window->m_station.Slots[3].PartNo, "None");
+    EXPECT_EQ(State(), std::make_tuple(false, false, QString("Unknown")));
+
+    // An unknown part number is reported in the status bar, until the next redraw.
+    WriteFile(Temp() / "unknown.CSE", "KR39NODE000001\r\nkr39di08dc24\r\n" + sixteen.substr(6));
+    MessageBox::ClearHistory();
+    TriggerWith("mnuFileOpen", Temp() / "unknown.CSE");
+    EXPECT_EQ(StatusText(), "Status: PartNo not found!!!");
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+    EXPECT_EQ(State(), std::make_tuple(false, false, QString("Unknown")));
+    Trigger("mnuFileNew");
+    EXPECT_EQ(StatusText(), "Status:");
+}
+
+TEST_F(Shell, HelpOpensTheProgramFoldersHelpFileOrSaysThereIsNone)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+    window->Files()->SetProgramDir(Temp());
+    Trigger("mnuHelpContents");
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(catcher.Urls.size(), 1);
+    EXPECT_EQ(catcher.Urls[0].toLocalFile(), QString::fromStdString((Temp() / "KR39_EDS.chm").string()));
+
+    window->Files()->SetHelpFile(QString());
+    Trigger("mnuHelpContents");
+    EXPECT_EQ(
+        OnlyMessage(), "Help content could not be found. This application has no help file associated.");
+}
+
+TEST_F(Shell, ToolbarNewAndExitActAtOnceDespiteUnsavedChanges)
+{
+    Place(2, "KR39DI08DC24");
+    window->show();
+    QTest::mouseClick(window->Commands()->ToolbarButton(1), Qt::LeftButton);
+    EXPECT_EQ(window->m_station.Slots[2].PartNo, "None");
+    EXPECT_FALSE(window->m_station.Modified);
+
+    Place(2, "KR39DI08DC24");
+    int status = -1;
+    QObject::connect(window.get(), &MainWindow::Unloaded, [&](int s) { status = s; });
+    Trigger("mnuFileExit");
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+}
+
+} // namespace
+
+#include "ShellTest.moc"
