@@ -5,10 +5,10 @@
 #include <QImage>
 #include <QtEndian>
 
+#include <algorithm>
 #include <functional>
 
 #include "resources/ResourcePictures.h"
-#include "resources/Windows1252.h"
 
 namespace {
 
@@ -88,17 +88,6 @@ TEST(ResourceBitmap, AboutPictureIconAndUnknownNumbers)
     EXPECT_FALSE(kr39::ResourceIcon().isNull());
     EXPECT_TRUE(kr39::ResourceBitmap(100).isNull());
     EXPECT_TRUE(kr39::ResourceBitmap(107).isNull());
-}
-
-TEST(Windows1252, DecodesForDisplayAndEncodesBackUnchanged)
-{
-    std::string all;
-    for (int c = 1; c < 256; ++c)
-        all += static_cast<char>(c);
-    const QString text = kr39::DecodeWindows1252(all);
-    EXPECT_EQ(text.size(), 255);
-    EXPECT_EQ(kr39::DecodeWindows1252("Ausg\xe4nge \x80"), QString::fromUtf8("Ausgänge €"));
-    EXPECT_EQ(kr39::EncodeWindows1252(text), all);
 }
 
 } // namespace
