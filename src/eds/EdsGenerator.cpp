@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <optional>
 
 #include "eds/EdsRules.h"
 #include "resources/StringTable.h"
@@ -14,8 +13,6 @@ namespace kr39 {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::string_view CrLf = "\r\n";
 
 // Passes progress on, clamped to 0..100 and only when a value changes; both bars go back to
 // 0 when the run ends, however it ends.
@@ -170,64 +167,9 @@ Result<void> ExpandModules(const GenerateInput& input, ModuleFiles& files, EdsRu
     return {};
 }
 
-long long CountParameterLines(std::string_view text)
-{
-    long long count = 0;
-    LineReader reader(text);
-    std::string_view line;
-    while (reader.Next(line))
-        count += IsParameterLine(line) ? 1 : 0;
-    return count;
-}
-
-// The parameter count that a run ends with, worked out ahead so that "<INSTNO>" can be filled
-// in while the text is built: the parameter lines of the template up to its first marker
-// line, plus those of every placed module's file once per marker line. Nothing when a module
-// file cannot be used; the run itself then fails when it comes to that file.
-std::optional<long long> PredictParameterCount(
-    std::string_view text, const GenerateInput& input, ModuleFiles& files)
-{
-    long long count = 0;
-    long long markerLines = 0;
-    LineReader reader(text);
-    std::string_view line;
-    while (reader.Next(line)) {
-        count += IsParameterLine(line) ? 1 : 0;
-        if (line.find(MarkerTag) != std::string_view::npos) {
-            markerLines = 1;
-            break;
-        }
-    }
-    if (markerLines == 0)
-        return count;
-    for (auto pos = text.find(MarkerTag, reader.Position()); pos != std::string_view::npos;
-         pos = text.find(MarkerTag, pos)) {
-        ++markerLines;
-        pos = text.find('\n', pos);
-    }
-    long long perExpansion = 0;
-    for (int slot = 1; slot < SlotCount; ++slot) {
-        const auto& partNo = input.Slots[static_cast<std::size_t>(slot)].PartNo;
-        if (!IsModule(partNo))
-            continue;
-        const auto& bytes = files.Get(partNo);
-        if (!bytes)
-            return std::nullopt;
-        perExpansion += CountParameterLines(bytes.Value());
-    }
-    return count + markerLines * perExpansion;
-}
-
-bool HasLineFeed(std::string_view text)
-{
-    return text.find('\n') != std::string_view::npos;
-}
-
-// One run. With `lineWise` the tags are replaced line by line as the text is built (when the
-// values allow it, see EdsRun::LineTags); otherwise tag by tag over the finished text.
-// `baseName`, when given, fills "<FILENAME>" as the last tag.
-Result<std::string> Expand(
-    const GenerateInput& input, GenerateProgress* sink, const std::string* baseName, bool lineWise)
+// One run: the text is built, then its tags are replaced tag by tag over the whole text, in
+// their order. `baseName`, when given, fills "<FILENAME>" as the last tag.
+Result<std::string> Expand(const GenerateInput& input, GenerateProgress* sink, const std::string* baseName)
 {
     ProgressReporter progress(sink);
     const auto templatePath = FindNoCase(input.ModulesDir, MasterTemplateName);
@@ -243,20 +185,8 @@ Result<std::string> Expand(
     // geometrically beyond that, so building it stays linear.
     run.Output.reserve(text.size() + text.size() / 16 + 4096);
 
-    const auto predicted = lineWise ? PredictParameterCount(text, input, files) : std::nullopt;
-    TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
-        {InstNoTag, std::to_string(predicted.value_or(0))}, {InputNoTag, std::to_string(input.TotalInputs)},
-        {OutputNoTag, std::to_string(input.TotalOutputs)}};
-    if (baseName != nullptr)
-        tags.emplace_back(FileNameTag, *baseName);
-    if (predicted && *predicted <= INT16_MAX && !HasLineFeed(input.SoftwareName)
-        && !HasLineFeed(input.DateText) && (baseName == nullptr || !HasLineFeed(*baseName)))
-        run.LineTags = &tags;
-
-    // Where the next marker and the next "<" stand, so that lines without them are copied
-    // without being searched one by one.
+    // Where the next marker stands, so that lines before it are not searched one by one.
     auto nextMarker = text.find(MarkerTag);
-    auto nextTag = text.find('<');
     LineReader reader(text);
     std::string_view line;
     while (reader.Next(line)) {
@@ -273,24 +203,17 @@ Result<std::string> Expand(
             line = {};
             nextMarker = text.find(MarkerTag, reader.Position());
         }
-        if (nextTag < lineEnd) {
-            run.AppendLine(line);
-            nextTag = text.find('<', reader.Position());
-        } else {
-            run.Output.append(line);
-            run.Output.append(CrLf);
-        }
+        run.AppendLine(line);
         progress.Box(reader.Position(), text.size());
     }
 
-    if (run.LineTags != nullptr) {
-        if (run.ParameterCounter == *predicted)
-            return std::move(run.Output);
-        return Expand(input, sink, baseName, false); // never expected; the slow way is always right
-    }
-    tags[2].second = std::to_string(run.ParameterCounter);
+    const TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
+        {InstNoTag, std::to_string(run.ParameterCounter)}, {InputNoTag, std::to_string(input.TotalInputs)},
+        {OutputNoTag, std::to_string(input.TotalOutputs)}};
     for (const auto& [tag, value] : tags)
         ReplaceAll(run.Output, tag, value);
+    if (baseName != nullptr)
+        ReplaceAll(run.Output, FileNameTag, *baseName);
     return std::move(run.Output);
 }
 
@@ -316,7 +239,7 @@ GenerateInput MakeGenerateInput(const Station& station, const fs::path& modulesD
 
 Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgress* progress)
 {
-    return Expand(input, progress, nullptr, true);
+    return Expand(input, progress, nullptr);
 }
 
 void FillInFileName(std::string& text, std::string_view currentFile)
@@ -327,7 +250,7 @@ void FillInFileName(std::string& text, std::string_view currentFile)
 Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress)
 {
     const auto baseName = StationBaseName(input.CurrentFile);
-    return Expand(input, progress, &baseName, true);
+    return Expand(input, progress, &baseName);
 }
 
 Result<void> WriteEdsFile(const fs::path& path, std::string_view text)

@@ -118,33 +118,7 @@ Result<void> ExpandModuleLine(
 
 void EdsRun::AppendLine(std::string_view line)
 {
-    // Which tags the line holds as read; a line without any is copied as it is.
-    std::uint32_t present = 0;
-    if (LineTags != nullptr) {
-        for (auto lt = line.find('<'); lt != std::string_view::npos; lt = line.find('<', lt + 1)) {
-            for (std::size_t k = 0; k < LineTags->size() && k < 32; ++k)
-                if (line.compare(lt, (*LineTags)[k].first.size(), (*LineTags)[k].first) == 0)
-                    present |= 1u << k;
-        }
-    }
-    if (present == 0) {
-        Output.append(line);
-        Output.append(CrLf);
-        return;
-    }
-    // The tags in their order. Until a replacement has changed the line, a tag can only be
-    // there if the line held it as read; after that every later tag is looked for.
-    m_scratch.assign(line);
-    bool changed = false;
-    for (std::size_t k = 0; k < LineTags->size(); ++k) {
-        const auto& [tag, value] = (*LineTags)[k];
-        if (!changed && (k >= 32 || (present & (1u << k)) == 0))
-            continue;
-        const auto before = m_scratch.size();
-        ReplaceAll(m_scratch, tag, value);
-        changed = changed || (present & (1u << k)) != 0 || m_scratch.size() != before;
-    }
-    Output.append(m_scratch);
+    Output.append(line);
     Output.append(CrLf);
 }
 

@@ -47,17 +47,9 @@ struct EdsRun {
     std::int16_t ModuleNumber = 0;
     bool MarkerSeen = false;
     std::string Output;
-    // When set, each line's tags are replaced as it is appended, so the finished text needs no
-    // further pass. Valid only when no value holds a line feed: then no tag occurrence, before
-    // or after any replacement, crosses a line end, and replacing line by line gives the same
-    // text as replacing tag by tag over the whole text.
-    const TagValues* LineTags = nullptr;
 
     // Appends the line and CR LF to the output.
     void AppendLine(std::string_view line);
-
-private:
-    std::string m_scratch;
 };
 
 // Rewrites one line of a module description file by the module rules, advancing the run's
