@@ -29,8 +29,11 @@ bool LoadCatalogOrReport(const CliContext& context, Catalog& catalog)
     return true;
 }
 
-bool OpenStationOrReport(const Catalog& catalog, const std::string& path, Station& station)
+bool OpenStationOrReport(
+    const CliContext& context, const std::string& path, Catalog& catalog, Station& station)
 {
+    if (!LoadCatalogOrReport(context, catalog))
+        return false;
     const auto opened = OpenStation(station, catalog, path);
     switch (opened.Outcome) {
     case OpenOutcome::Opened:

@@ -37,9 +37,10 @@ int ReportFailure(StringId id, const Failure& detail);
 // Each of these reports its failure by ReportFailure and returns false:
 // the catalog of the modules folder ("Initialization error!"),
 bool LoadCatalogOrReport(const CliContext& context, Catalog& catalog);
-// a station file by the station file rules ("Error when loading data!!!" or
+// the catalog, then a station file by the station file rules ("Error when loading data!!!" or
 // "Status: PartNo not found!!!"),
-bool OpenStationOrReport(const Catalog& catalog, const std::string& path, Station& station);
+bool OpenStationOrReport(
+    const CliContext& context, const std::string& path, Catalog& catalog, Station& station);
 // an atomic save ("Error when saving data!!!"); the file that was there stays as it was.
 bool SaveStationOrReport(Station& station, const std::string& path);
 

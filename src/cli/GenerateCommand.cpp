@@ -38,7 +38,7 @@ int RunGenerate(const CliContext& context, const GenerateArgs& args)
 {
     Catalog catalog;
     Station station;
-    if (!LoadCatalogOrReport(context, catalog) || !OpenStationOrReport(catalog, args.Station, station))
+    if (!OpenStationOrReport(context, args.Station, catalog, station))
         return ExitFailure;
     UpdateTotals(station); // as the station view computes them at its redraw
 

@@ -58,7 +58,7 @@ int RunPlace(const CliContext& context, const StationArgs& args)
 {
     Catalog catalog;
     Station station;
-    if (!LoadCatalogOrReport(context, catalog) || !OpenStationOrReport(catalog, args.File, station))
+    if (!OpenStationOrReport(context, args.File, catalog, station))
         return ExitFailure;
     // A part number holds no blank, so it is dropped as a tree node text "PartNo Description" is.
     if (catalog.Find(args.PartNo) == nullptr) {
@@ -76,7 +76,7 @@ int RunRemove(const CliContext& context, const StationArgs& args)
 {
     Catalog catalog;
     Station station;
-    if (!LoadCatalogOrReport(context, catalog) || !OpenStationOrReport(catalog, args.File, station))
+    if (!OpenStationOrReport(context, args.File, catalog, station))
         return ExitFailure;
     RemoveModule(station, args.Slot);
     return SaveStationOrReport(station, args.File) ? ExitOk : ExitFailure;
@@ -86,7 +86,7 @@ int RunShow(const CliContext& context, const StationArgs& args)
 {
     Catalog catalog;
     Station station;
-    if (!LoadCatalogOrReport(context, catalog) || !OpenStationOrReport(catalog, args.File, station))
+    if (!OpenStationOrReport(context, args.File, catalog, station))
         return ExitFailure;
     const auto summary = SummarizeStation(station.Slots);
     for (int slot = 0; slot < SlotCount; ++slot) {
