@@ -19,24 +19,24 @@ constexpr std::size_t kPartNoPosition = 11; // position 12, counted from 0
 class CatalogParser {
 public:
     CatalogParser(std::string_view text, std::string_view fileName)
-        : m_lines(SplitLines(text))
+        : m_lines(text)
         , m_fileName(fileName)
     {
     }
 
     Result<Catalog> Parse()
     {
-        if (m_lines.empty())
+        if (m_lines.AtEnd())
             return Fail(0, "the file is empty");
         Catalog catalog;
         bool inModules = false;
         bool haveRoot = false;
-        while (m_next < m_lines.size()) {
+        while (!m_lines.AtEnd()) {
             auto line = ReadLine();
             if (line == kStartModules) {
                 // The line behind the marker is handled in this same step, as a module line.
                 inModules = true;
-                if (m_next >= m_lines.size())
+                if (m_lines.AtEnd())
                     return Fail(
                         m_next, "the file ends right after the marker " + QuoteForMessage(kStartModules));
                 line = ReadLine();
@@ -52,7 +52,13 @@ public:
     }
 
 private:
-    std::string_view ReadLine() { return m_lines[m_next++]; }
+    std::string_view ReadLine()
+    {
+        std::string_view line;
+        m_lines.Next(line);
+        ++m_next;
+        return line;
+    }
 
     Failure Fail(std::size_t line, std::string what) const
     {
@@ -118,7 +124,9 @@ private:
         return RoundToInt16(LeadingNumber(field));
     }
 
-    std::vector<std::string_view> m_lines;
+    // Lines are taken one at a time: a list of all lines of a large file would cost many
+    // times its size.
+    LineSplitter m_lines;
     // The codes of the group lines read so far; a set keeps a file of many thousand groups fast.
     std::set<std::string> m_codes;
     std::string_view m_fileName;

@@ -1,6 +1,7 @@
 #include "cli/CliSupport.h"
 
 #include <iostream>
+#include <new>
 
 #include "config/StationFile.h"
 #include "util/Paths.h"
@@ -18,8 +19,13 @@ int ReportFailure(StringId id, const Failure& detail)
     return ExitFailure;
 }
 
-bool LoadCatalogOrReport(const CliContext& context, Catalog& catalog)
+int ReportOutOfMemory(StringId id)
 {
+    return ReportFailure(id, Failure {"", 0, "not enough memory"});
+}
+
+bool LoadCatalogOrReport(const CliContext& context, Catalog& catalog)
+try {
     auto loaded = LoadCatalog(context.ModulesDir());
     if (!loaded) {
         ReportFailure(IdsInitializationError, loaded.Error());
@@ -27,6 +33,9 @@ bool LoadCatalogOrReport(const CliContext& context, Catalog& catalog)
     }
     catalog = std::move(loaded.Value());
     return true;
+} catch (const std::bad_alloc&) {
+    ReportOutOfMemory(IdsInitializationError);
+    return false;
 }
 
 bool OpenStationOrReport(
@@ -34,7 +43,13 @@ bool OpenStationOrReport(
 {
     if (!LoadCatalogOrReport(context, catalog))
         return false;
-    const auto opened = OpenStation(station, catalog, path);
+    OpenResult opened;
+    try {
+        opened = OpenStation(station, catalog, path);
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory(IdsLoadError);
+        return false;
+    }
     switch (opened.Outcome) {
     case OpenOutcome::Opened:
         return true;
@@ -46,6 +61,17 @@ bool OpenStationOrReport(
         return false;
     }
     return false;
+}
+
+bool LockStationOrReport(const std::string& path, FileLock& lock)
+{
+    auto locked = FileLock::Acquire(path);
+    if (!locked) {
+        ReportFailure(IdsLoadError, locked.Error());
+        return false;
+    }
+    lock = std::move(locked.Value());
+    return true;
 }
 
 bool SaveStationOrReport(Station& station, const std::string& path)

@@ -11,6 +11,7 @@
 #include "catalog/Catalog.h"
 #include "resources/StringTable.h"
 #include "station/Station.h"
+#include "util/FileIo.h"
 #include "util/Result.h"
 
 namespace CLI {
@@ -33,6 +34,8 @@ struct CliContext {
 // Writes the message `id` in the user's language as the first line on stderr and
 // `detail.Describe()` (file, line, offending text) as the second. Returns ExitFailure.
 int ReportFailure(StringId id, const Failure& detail);
+// The message `id` with the detail "not enough memory", for an allocation that failed.
+int ReportOutOfMemory(StringId id);
 
 // Each of these reports its failure by ReportFailure and returns false:
 // the catalog of the modules folder ("Initialization error!"),
@@ -41,6 +44,10 @@ bool LoadCatalogOrReport(const CliContext& context, Catalog& catalog);
 // "Status: PartNo not found!!!"),
 bool OpenStationOrReport(
     const CliContext& context, const std::string& path, Catalog& catalog, Station& station);
+// an exclusive lock on a station file that a command reads, changes and saves, held until the
+// save is done, so that commands run at once on one file never lose a change ("Error when
+// loading data!!!" when another program holds it too long),
+bool LockStationOrReport(const std::string& path, FileLock& lock);
 // an atomic save ("Error when saving data!!!"); the file that was there stays as it was.
 bool SaveStationOrReport(Station& station, const std::string& path);
 

@@ -4,6 +4,8 @@
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <new>
+#include <optional>
 
 #include <CLI/CLI.hpp>
 
@@ -44,17 +46,26 @@ int RunGenerate(const CliContext& context, const GenerateArgs& args)
 
     const auto input
         = MakeGenerateInput(station, context.ModulesDir(), args.DateGiven ? args.Date : TodayShortDate());
-    const auto text = GenerateEds(input);
-    if (!text)
-        return ReportFailure(IdsGenerateError, text.Error());
-
     const std::filesystem::path stationPath(args.Station);
     const auto output = args.Output.empty()
         ? stationPath.parent_path() / (StationBaseName(args.Station) + ".EDS")
         : std::filesystem::path(args.Output);
-    if (const auto written = WriteEdsFile(output, text.Value()); !written)
+    // A station file named *.EDS would otherwise be replaced by its own EDS file.
+    if (std::error_code ec; std::filesystem::equivalent(output, stationPath, ec))
+        return ReportFailure(IdsGenerateError,
+            Failure {output.string(), 0, "this is the station file; the EDS file must be another file"});
+
+    std::optional<Result<std::string>> text;
+    try {
+        text.emplace(GenerateEds(input));
+    } catch (const std::bad_alloc&) {
+        return ReportOutOfMemory(IdsGenerateError);
+    }
+    if (!*text)
+        return ReportFailure(IdsGenerateError, text->Error());
+    if (const auto written = WriteEdsFile(output, text->Value()); !written)
         return ReportFailure(IdsGenerateError, written.Error());
-    std::cout << output.string() << '\n';
+    std::cout << EscapeControls(output.string()) << '\n';
     return std::cout.flush() ? ExitOk : ExitFailure;
 }
 
@@ -66,7 +77,11 @@ void AddGenerateCommand(CLI::App& app, CliContext& context)
     auto* command = app.add_subcommand("generate",
         "write the station's EDS file (default: its base name and .EDS beside it) and print its path");
     command->add_option("STATION", args->Station, "the station file (*.CSE)")->required();
-    command->add_option("-o,--output", args->Output, "the EDS file to write")->type_name("OUT");
+    command->add_option("-o,--output", args->Output, "the EDS file to write")
+        ->type_name("OUT")
+        ->check([](const std::string& name) {
+            return name.empty() ? std::string("an empty file name") : std::string();
+        });
     command->add_option("--date", args->Date, "the text for the date (default: today, short date format)")
         ->type_name("TEXT");
     command->callback([&context, args, command] {

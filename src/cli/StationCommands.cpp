@@ -51,6 +51,9 @@ int RunNew(const CliContext& context, const StationArgs& args)
     }
     Station station;
     NewStation(station, catalog);
+    FileLock lock;
+    if (!LockStationOrReport(args.File, lock))
+        return ExitFailure;
     return SaveStationOrReport(station, args.File) ? ExitOk : ExitFailure;
 }
 
@@ -58,13 +61,21 @@ int RunPlace(const CliContext& context, const StationArgs& args)
 {
     Catalog catalog;
     Station station;
-    if (!OpenStationOrReport(context, args.File, catalog, station))
+    FileLock lock;
+    if (!LockStationOrReport(args.File, lock) || !OpenStationOrReport(context, args.File, catalog, station))
         return ExitFailure;
     // A part number holds no blank, so it is dropped as a tree node text "PartNo Description" is.
     if (catalog.Find(args.PartNo) == nullptr) {
         return ReportFailure(IdsPartNoNotFound,
             Failure {FindNoCase(context.ModulesDir(), "pn.dat").string(), 0,
                 "part number " + QuoteForMessage(args.PartNo) + " is not in the catalog"});
+    }
+    // Slots 1 to 16 take modules: the window offers no bus node there, and "None" and "Bus"
+    // are no modules even when the catalog lists them.
+    if (catalog.Find(args.PartNo)->TypeCode == BusNodeTypeCode || KindOf(args.PartNo) != SlotKind::Module) {
+        return ReportFailure(IdsPartNoNotFound,
+            Failure {FindNoCase(context.ModulesDir(), "pn.dat").string(), 0,
+                "part number " + QuoteForMessage(args.PartNo) + " is no module; slots 1 to 16 take modules"});
     }
     const auto dropped = DropModule(station, catalog, args.Slot, args.PartNo + " ");
     if (dropped.Outcome != DropOutcome::Placed)
@@ -76,7 +87,8 @@ int RunRemove(const CliContext& context, const StationArgs& args)
 {
     Catalog catalog;
     Station station;
-    if (!OpenStationOrReport(context, args.File, catalog, station))
+    FileLock lock;
+    if (!LockStationOrReport(args.File, lock) || !OpenStationOrReport(context, args.File, catalog, station))
         return ExitFailure;
     RemoveModule(station, args.Slot);
     return SaveStationOrReport(station, args.File) ? ExitOk : ExitFailure;

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <iostream>
+#include <new>
 
 #include <CLI/CLI.hpp>
 
@@ -38,8 +39,11 @@ int main(int argc, char** argv)
 
     try {
         return context.Run ? context.Run() : ExitUsage;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "kr39eds-cli: not enough memory" << std::endl;
+        return ExitFailure;
     } catch (const std::exception& error) {
-        std::cerr << "kr39eds-cli: " << error.what() << std::endl;
+        std::cerr << "kr39eds-cli: " << EscapeControls(error.what()) << std::endl;
         return ExitFailure;
     }
 }

@@ -36,7 +36,8 @@ OpenResult OpenStation(Station& station, const Catalog& catalog, const std::file
         return OpenResult {outcome, std::move(detail)};
     };
 
-    const auto bytes = ReadFileBytes(path);
+    // Only the 17 lines of the station are read; whatever follows them is never looked at.
+    const auto bytes = ReadFileHead(path, StationFileLines);
     if (!bytes)
         return startOver(OpenOutcome::LoadError, bytes.Error());
     const auto lines = SplitLines(bytes.Value());

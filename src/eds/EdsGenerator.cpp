@@ -104,14 +104,20 @@ public:
     {
         auto it = m_files.find(partNo);
         if (it == m_files.end())
-            it = m_files.emplace(partNo, Read(PathOf(partNo))).first;
+            it = m_files.emplace(partNo, Read(partNo, PathOf(partNo))).first;
         return it->second;
     }
 
 private:
-    static Result<std::string> Read(const fs::path& path)
+    Result<std::string> Read(const std::string& partNo, const fs::path& path) const
     {
-        auto bytes = ReadFileBytes(path);
+        // A part number names a file in the modules folder; a path in it would lead elsewhere.
+        if (partNo.find_first_of("/\\") != std::string::npos || fs::path(partNo).has_root_path())
+            return Failure {m_dir.string(), 0,
+                "part number " + QuoteForMessage(partNo)
+                    + " holds a path separator; it names no module file"};
+        // Never more than one byte over the limit is read, whatever the file's size.
+        auto bytes = ReadFileBytes(path, ModuleFileLimit);
         if (!bytes)
             return Failure {
                 bytes.Error().File, 0, "cannot read the module description file: " + bytes.Error().What};

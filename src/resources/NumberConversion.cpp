@@ -1,7 +1,8 @@
 #include "resources/NumberConversion.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace kr39 {
@@ -68,6 +69,49 @@ std::string ScanNumber(std::string_view text, bool skipBlanks, std::size_t& cons
     return number;
 }
 
+// The decimal order of a finite number text "[sign]digits[.digits][e[sign]digits]": 1 for 1 to
+// 9.99, 0 for 0.1 to 0.99, and so on; very small for zero.
+long long DecimalOrder(std::string_view number)
+{
+    const auto e = number.find('e');
+    const auto mantissa = number.substr(0, e);
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        auto digits = number.substr(e + 1);
+        const bool negative = !digits.empty() && digits[0] == '-';
+        if (!digits.empty() && (digits[0] == '+' || digits[0] == '-'))
+            digits.remove_prefix(1);
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc {})
+            exponent = 1'000'000'000; // more digits than any double needs
+        exponent = negative ? -exponent : exponent;
+    }
+    const auto point = std::min(mantissa.find('.'), mantissa.size());
+    long long position = 0; // digits seen before the first non-zero one, counted from the point
+    for (std::size_t i = 0; i < mantissa.size(); ++i) {
+        if (IsDigit(mantissa[i]) && mantissa[i] != '0') {
+            position = i < point ? static_cast<long long>(point - i) : -static_cast<long long>(i - point - 1);
+            return position + exponent;
+        }
+    }
+    return -1'000'000'000;
+}
+
+// The value of a canonical number text, read the same under every locale (strtod would take
+// the decimal comma of a German locale and stop at the point).
+double ToDouble(const std::string& number)
+{
+    std::string_view text(number);
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '+' || text[0] == '-'))
+        text.remove_prefix(1);
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    (void)end;
+    if (ec == std::errc::result_out_of_range)
+        value = DecimalOrder(text) > 0 ? HUGE_VAL : 0.0; // as strtod: too large or too small
+    return negative ? -value : value;
+}
+
 } // namespace
 
 double LeadingNumber(std::string_view text)
@@ -76,7 +120,7 @@ double LeadingNumber(std::string_view text)
     const auto number = ScanNumber(text, true, consumed);
     if (number.empty())
         return 0.0;
-    return std::strtod(number.c_str(), nullptr);
+    return ToDouble(number);
 }
 
 std::optional<std::int16_t> RoundToInt16(double value)
@@ -102,7 +146,7 @@ std::optional<std::int16_t> StrictToInt16(std::string_view text)
     const auto number = ScanNumber(core, false, consumed);
     if (number.empty() || consumed != core.size())
         return std::nullopt;
-    return RoundToInt16(std::strtod(number.c_str(), nullptr));
+    return RoundToInt16(ToDouble(number));
 }
 
 std::optional<std::int16_t> LenientToInt16(std::string_view text)

@@ -6,28 +6,34 @@ std::string Failure::Describe() const
 {
     if (File.empty())
         return What;
+    const auto file = EscapeControls(File);
     if (Line > 0)
-        return File + ", line " + std::to_string(Line) + ": " + What;
-    return File + ": " + What;
+        return file + ", line " + std::to_string(Line) + ": " + What;
+    return file + ": " + What;
+}
+
+std::string EscapeControls(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F) {
+            escaped += "\\x";
+            escaped += kHex[c >> 4];
+            escaped += kHex[c & 0xF];
+        } else {
+            escaped += ch;
+        }
+    }
+    return escaped;
 }
 
 std::string QuoteForMessage(std::string_view text)
 {
     constexpr std::size_t kLimit = 60;
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string quoted = "\"";
-    for (std::size_t i = 0; i < text.size() && i < kLimit; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F) {
-            quoted += "\\x";
-            quoted += kHex[c >> 4];
-            quoted += kHex[c & 0xF];
-        } else {
-            quoted += static_cast<char>(c);
-        }
-    }
-    quoted += text.size() > kLimit ? "...\"" : "\"";
-    return quoted;
+    return "\"" + EscapeControls(text.substr(0, kLimit)) + (text.size() > kLimit ? "...\"" : "\"");
 }
 
 } // namespace kr39

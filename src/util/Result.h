@@ -14,9 +14,13 @@ struct Failure {
     int Line = 0;
     std::string What;
 
-    // "pn.dat, line 4: <What>", or "<What>" when no file is known.
+    // "pn.dat, line 4: <What>", or "<What>" when no file is known. Control characters in the
+    // file name are written as \xNN, so that a name never steers the terminal.
     std::string Describe() const;
 };
+
+// Control characters (below 0x20, and 0x7F) written as \xNN; everything else unchanged.
+std::string EscapeControls(std::string_view text);
 
 // A text from a file as it is quoted in a failure: in double quotes, control characters written
 // as \xNN so that the message stays on one line, and cut after 60 characters ("...").
