@@ -3,6 +3,13 @@
 
 #include "../TestSupport.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
 using namespace kr39;
 using kr39test::EntriesIn;
 
@@ -103,11 +110,313 @@ TEST_F(Files, ImpossibleTargetsAreRefusedAndKept)
     ASSERT_FALSE(missing.Ok());
     EXPECT_NE(missing.Error().What.find("folder"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "nope"));
+}
 
-    // /dev/full takes the open and fails the flush. A device is written in place, never replaced
-    // by a rename (which, run as root, would swap the device node for a file).
-    if (fs::is_character_file("/dev/full")) {
-        EXPECT_FALSE(WriteFileAtomic("/dev/full", "data").Ok());
-        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+namespace {
+
+const std::string kOld = "old\r\n";
+const std::string kNew = kr39test::Repeat(2048, "new"); // two pages: more room than the old file takes
+
+struct Stat {
+    uid_t Owner = 0;
+    gid_t Group = 0;
+    mode_t Mode = 0;
+    ino_t Inode = 0;
+};
+
+Stat StatOf(const fs::path& path)
+{
+    struct stat st { };
+    ::stat(path.c_str(), &st);
+    return {st.st_uid, st.st_gid, st.st_mode & 07777, st.st_ino};
+}
+
+// A target with something odd about it: where it is made, who writes it, what must follow.
+struct OddTarget {
+    std::string Name;
+    bool NeedsRoot = false;
+    bool AsNobody = false;
+    // Makes the target in the test's folder and returns its name; "skip" when the machine
+    // cannot make it (no mount permitted).
+    std::function<fs::path(const fs::path& dir)> Prepare;
+    std::string Error; // a part of the failure; empty when the write succeeds
+    std::function<void(const fs::path& dir)> Check;
+};
+
+void PrintTo(const OddTarget& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class WriteTarget : public Files, public ::testing::WithParamInterface<OddTarget> { };
+
+// A file with the old content, owned by `owner`, with `mode`.
+fs::path OldFile(const fs::path& path, uid_t owner = 0, mode_t mode = 0644)
+{
+    kr39test::WriteBytes(path, kOld);
+    EXPECT_EQ(::chown(path.c_str(), owner, owner), 0);
+    fs::permissions(path, static_cast<fs::perms>(mode));
+    return path;
+}
+
+// A folder owned by `owner` with `mode`.
+fs::path Folder(const fs::path& path, uid_t owner, mode_t mode)
+{
+    fs::create_directories(path);
+    EXPECT_EQ(::chown(path.c_str(), owner, owner), 0);
+    fs::permissions(path, static_cast<fs::perms>(mode));
+    return path;
+}
+
+// A block device node of a number no driver has (block majors 60 to 63 are for local use), so
+// that not even a faulty open could reach a disk.
+fs::path UnusedBlockDevice(const fs::path& path)
+{
+    std::ifstream devices("/proc/devices");
+    std::string text((std::istreambuf_iterator<char>(devices)), std::istreambuf_iterator<char>());
+    for (unsigned major = 60; major <= 63; ++major) {
+        const auto blocks = text.substr(text.find("Block devices:"));
+        if (blocks.find("\n" + std::to_string(major) + " ") == std::string::npos
+            && ::mknod(path.c_str(), S_IFBLK | 0666, makedev(major, 0)) == 0)
+            return path;
     }
+    return "skip";
+}
+
+void Unchanged(const fs::path& path, uid_t owner = 0)
+{
+    EXPECT_EQ(kr39test::ReadBytes(path), kOld);
+    EXPECT_EQ(StatOf(path).Owner, owner);
+}
+
+void NoTemporaryIn(const fs::path& folder, std::size_t entries)
+{
+    EXPECT_EQ(EntriesIn(folder), entries);
+}
+
+void Nothing(const fs::path&) { }
+
+} // namespace
+
+// Odd files and other users: refused at once with a message naming the file and leaving
+// everything as it was, or written with the file's owner, group, mode, links and name kept.
+TEST_P(WriteTarget, IsWrittenOrRefusedAndKeepsWhatMustStay)
+{
+    const auto& c = GetParam();
+    if (c.NeedsRoot && !kr39test::IsRoot())
+        GTEST_SKIP() << "needs root: device nodes, mounts, files of other users";
+    const auto target = c.Prepare(dir);
+    if (target == "skip")
+        GTEST_SKIP() << "this machine cannot make the target (mount or mknod not permitted)";
+    const auto start = std::chrono::steady_clock::now();
+    if (c.AsNobody) {
+        const int code = kr39test::RunAsNobody([&] {
+            const auto written = WriteFileAtomic(target, kNew);
+            if (written.Ok())
+                return 0;
+            return written.Error().Describe().find(c.Error) != std::string::npos ? 1 : 2;
+        });
+        EXPECT_EQ(code, c.Error.empty() ? 0 : 1);
+    } else {
+        const auto written = WriteFileAtomic(target, kNew);
+        EXPECT_EQ(written.Ok(), c.Error.empty()) << written.Error().Describe();
+        if (!written.Ok())
+            EXPECT_NE(written.Error().Describe().find(c.Error), std::string::npos)
+                << written.Error().Describe();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "nothing waits";
+    c.Check(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, WriteTarget,
+    ::testing::Values(OddTarget {"NamedPipe", false, false,
+                          [](const fs::path& d) {
+                              ::mkfifo((d / "p").c_str(), 0666);
+                              return d / "p";
+                          },
+                          "/p: cannot write: the name is a named pipe",
+                          [](const fs::path& d) { EXPECT_TRUE(fs::is_fifo(d / "p")); }},
+        OddTarget {"Socket", false, false,
+            [](const fs::path& d) {
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                sockaddr_un address {};
+                address.sun_family = AF_UNIX;
+                std::strncpy(address.sun_path, (d / "s").c_str(), sizeof address.sun_path - 1);
+                const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+                ::close(fd);
+                return bound ? d / "s" : fs::path("skip");
+            },
+            "the name is a socket", [](const fs::path& d) { EXPECT_TRUE(fs::is_socket(d / "s")); }},
+        OddTarget {"BlockDevice", true, false,
+            [](const fs::path& d) { return UnusedBlockDevice(d / "disk"); }, "the name is a block device",
+            [](const fs::path& d) { EXPECT_TRUE(fs::is_block_file(d / "disk")); }},
+        OddTarget {"FullCharacterDevice", true, false,
+            [](const fs::path& d) { return kr39test::MakeFullDevice(d / "full") ? d / "full" : "skip"; },
+            "No space left on device",
+            [](const fs::path& d) { EXPECT_TRUE(fs::is_character_file(d / "full")); }},
+        OddTarget {"NullCharacterDevice", true, false,
+            [](const fs::path& d) {
+                return ::mknod((d / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? d / "null"
+                                                                                         : "skip";
+            },
+            "", [](const fs::path& d) { EXPECT_TRUE(fs::is_character_file(d / "null")); }},
+        OddTarget {"DanglingLinkMakesItsTarget", false, false,
+            [](const fs::path& d) {
+                fs::create_symlink("made.CSE", d / "link");
+                return d / "link";
+            },
+            "",
+            [](const fs::path& d) {
+                EXPECT_TRUE(fs::is_symlink(d / "link"));
+                EXPECT_EQ(kr39test::ReadBytes(d / "made.CSE"), kNew);
+            }},
+        OddTarget {"LinkLoop", false, false,
+            [](const fs::path& d) {
+                fs::create_symlink("b", d / "a");
+                fs::create_symlink("a", d / "b");
+                return d / "a";
+            },
+            "/a: cannot write: too many levels of symbolic links",
+            [](const fs::path& d) { EXPECT_TRUE(fs::is_symlink(d / "a") && fs::is_symlink(d / "b")); }},
+        OddTarget {"EmptyName", false, false, [](const fs::path&) { return fs::path(); },
+            "\"\": cannot write: the name is empty", [](const fs::path& d) { NoTemporaryIn(d, 0); }},
+        OddTarget {"NameOf255Bytes", false, false,
+            [](const fs::path& d) { return OldFile(d / (std::string(251, 'n') + ".CSE")); }, "",
+            [](const fs::path& d) {
+                EXPECT_EQ(kr39test::ReadBytes(d / (std::string(251, 'n') + ".CSE")), kNew);
+                NoTemporaryIn(d, 1);
+            }},
+        OddTarget {"HardLinksStayOneFile", false, false,
+            [](const fs::path& d) {
+                OldFile(d / "f");
+                fs::create_hard_link(d / "f", d / "g");
+                return d / "f";
+            },
+            "",
+            [](const fs::path& d) {
+                EXPECT_EQ(kr39test::ReadBytes(d / "g"), kNew);
+                EXPECT_TRUE(fs::equivalent(d / "f", d / "g"));
+            }},
+        OddTarget {"OwnerGroupAndModeKept", true, false,
+            [](const fs::path& d) { return OldFile(d / "f", 1234, 0640); }, "",
+            [](const fs::path& d) {
+                EXPECT_EQ(kr39test::ReadBytes(d / "f"), kNew);
+                const auto st = StatOf(d / "f");
+                EXPECT_EQ(st.Owner, 1234u);
+                EXPECT_EQ(st.Group, 1234u);
+                EXPECT_EQ(st.Mode, 0640u);
+                NoTemporaryIn(d, 1);
+            }},
+        OddTarget {"AnotherUsersFileInOurFolder", true, true,
+            [](const fs::path& d) {
+                return OldFile(Folder(d / "ours", kr39test::kNobody, 0755) / "f", 0, 0644);
+            },
+            "/ours/f: cannot write: no permission to write the file",
+            [](const fs::path& d) {
+                Unchanged(d / "ours" / "f");
+                NoTemporaryIn(d / "ours", 1);
+            }},
+        OddTarget {"WritableFileInAFolderWeMayNotWrite", true, true,
+            [](const fs::path& d) {
+                return OldFile(Folder(d / "theirs", 0, 0755) / "f", kr39test::kNobody, 0644);
+            },
+            "",
+            [](const fs::path& d) {
+                EXPECT_EQ(kr39test::ReadBytes(d / "theirs" / "f"), kNew);
+                EXPECT_EQ(StatOf(d / "theirs" / "f").Owner, kr39test::kNobody);
+            }},
+        OddTarget {"AnotherUsersOpenFileInAStickyFolder", true, true,
+            [](const fs::path& d) { return OldFile(Folder(d / "sticky", 0, 01777) / "f", 0, 0666); }, "",
+            [](const fs::path& d) {
+                EXPECT_EQ(kr39test::ReadBytes(d / "sticky" / "f"), kNew);
+                EXPECT_EQ(StatOf(d / "sticky" / "f").Owner, 0u);
+                NoTemporaryIn(d / "sticky", 1);
+            }},
+        OddTarget {"BindMountedFile", true, false,
+            [](const fs::path& d) {
+                OldFile(d / "source");
+                OldFile(d / "mounted");
+                return ::mount((d / "source").c_str(), (d / "mounted").c_str(), nullptr, MS_BIND, nullptr)
+                        == 0
+                    ? d / "mounted"
+                    : "skip";
+            },
+            "",
+            [](const fs::path& d) {
+                EXPECT_EQ(kr39test::ReadBytes(d / "source"), kNew);
+                ::umount2((d / "mounted").c_str(), MNT_DETACH);
+                NoTemporaryIn(d, 2);
+            }}),
+    [](const auto& info) { return info.param.Name; });
+
+// A disk that is really full: a small tmpfs inside the test's folder. Replacing fails at the
+// temporary file, writing in place (a hard-linked file) at the reservation, before a byte of
+// the old file is touched.
+TEST_F(Files, AFullDiskKeepsTheOldFileOnBothWritePaths)
+{
+    if (!kr39test::IsRoot())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    kr39test::TinyTmpfs disk(dir / "disk");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    OldFile(dir / "disk" / "replaced");
+    OldFile(dir / "disk" / "linked");
+    fs::create_hard_link(dir / "disk" / "linked", dir / "disk" / "link");
+    disk.Fill();
+    for (const char* name : {"replaced", "linked"}) {
+        SCOPED_TRACE(name);
+        const auto written = WriteFileAtomic(dir / "disk" / name, kNew);
+        ASSERT_FALSE(written.Ok());
+        EXPECT_NE(written.Error().What.find("No space left on device"), std::string::npos)
+            << written.Error().What;
+        Unchanged(dir / "disk" / name);
+    }
+    NoTemporaryIn(dir / "disk", 4);
+}
+
+TEST_F(Files, ReadingChecksTheOpenedFileAndStopsAtTheLimit)
+{
+    // A named pipe without a writer is refused at once instead of waiting for one.
+    ::mkfifo((dir / "p").c_str(), 0666);
+    const auto start = std::chrono::steady_clock::now();
+    const auto pipe = ReadFileBytes(dir / "p");
+    ASSERT_FALSE(pipe.Ok());
+    EXPECT_EQ(pipe.Error().What, "not a regular file");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+    // A file longer than the size it shows (as one that grows while it is read) is read up to
+    // the limit and refused.
+    const auto growing = ReadFileBytes("/proc/self/status", 16);
+    ASSERT_FALSE(growing.Ok());
+    EXPECT_NE(growing.Error().What.find("more than 16 bytes are not read"), std::string::npos);
+
+    // A head of lines: the bytes through the given line feed, nothing after it.
+    Write("s", kr39test::Repeat(17, "line") + std::string(1 << 20, '\n'));
+    EXPECT_EQ(ReadFileHead(dir / "s", 17).Value(), kr39test::Repeat(17, "line"));
+    Write("short", "a\nb");
+    EXPECT_EQ(ReadFileHead(dir / "short", 17).Value(), "a\nb");
+}
+
+// Another holder of the lock is waited for as long as it holds it; one that holds it too long
+// gives a message.
+TEST_F(Files, ALockedFileIsWaitedForOrRefused)
+{
+    Write("s", kOld);
+    auto held = FileLock::Acquire(dir / "s");
+    ASSERT_TRUE(held.Ok()) << held.Error().Describe();
+    const auto refused = FileLock::Acquire(dir / "s", 0);
+    ASSERT_FALSE(refused.Ok());
+    EXPECT_EQ(refused.Error().Describe(),
+        (dir / "s").string() + ": the file is locked by another program (waited 0 seconds)");
+
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        held = FileLock {};
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const auto waited = FileLock::Acquire(dir / "s", 20);
+    release.join();
+    EXPECT_TRUE(waited.Ok());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+    EXPECT_TRUE(FileLock::Acquire(dir / "missing").Ok()) << "a file not there yet needs no lock";
 }
