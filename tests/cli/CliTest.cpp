@@ -2,6 +2,8 @@
 // exit code (0 done, 1 failed, 2 bad arguments), and files left alone on failure.
 #include "../TestSupport.h"
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -70,7 +72,8 @@ protected:
     {
         if (modules)
             args.insert(args.begin(), {"--modules", (dir / "mods").string()});
-        std::string command = "env LANGUAGE=" + language + " LC_ALL=C " + Quote(program);
+        // A command that waits for ever fails the test instead of stopping the suite.
+        std::string command = "timeout -s KILL 120 env LANGUAGE=" + language + " LC_ALL=C " + Quote(program);
         for (auto& arg : args)
             command += " "
                 + Quote(arg == "S"                 ? station
@@ -163,6 +166,15 @@ const std::string kGood = StationText({"NODE", "None", "DI16"});
 
 void Nothing(const fs::path&) { }
 
+// A catalog module and a station placing it whose part number is a path to EVIL.dat in the
+// test's folder, which exists: generation must not read it.
+void EvilPartNo(const fs::path& d, const std::string& partNo)
+{
+    WriteBytes(d / "mods" / "pn.dat", kCatalog + "01 001 000 " + partNo + " evil\r\n");
+    WriteBytes(d / "s.CSE", StationText({"NODE", partNo}));
+    WriteBytes(d / "EVIL.dat", "<START>\r\nParam1 = <BOXNO>evil\r\n");
+}
+
 } // namespace
 
 // Exit 1, the message and what went wrong where on stderr, nothing on stdout, files untouched.
@@ -172,9 +184,9 @@ TEST_P(CliFailure, ReportsAndLeavesTheFilesAlone)
     WriteBytes(station, kGood);
     c.Prepare(dir);
     const auto before = Read("s.CSE");
-    if (std::find(c.Args.begin(), c.Args.end(), "/dev/full") != c.Args.end()
-        && !fs::is_character_file("/dev/full"))
-        GTEST_SKIP() << "no /dev/full here";
+    if (std::find(c.Args.begin(), c.Args.end(), "DIR/dev/full") != c.Args.end()
+        && !fs::is_character_file(dir / "dev" / "full"))
+        GTEST_SKIP() << "a device node can be made by root only";
     const auto run = Exec(c.Args, c.Language);
     EXPECT_EQ(run.Exit, 1);
     EXPECT_EQ(LineOf(run.Err), c.Message) << run.Err;
@@ -182,7 +194,8 @@ TEST_P(CliFailure, ReportsAndLeavesTheFilesAlone)
     EXPECT_EQ(run.Out, "");
     EXPECT_EQ(Read("s.CSE"), before);
     EXPECT_FALSE(fs::exists(dir / "s.EDS"));
-    EXPECT_TRUE(!fs::exists("/dev/full") || fs::is_character_file("/dev/full"));
+    EXPECT_FALSE(fs::exists(dir / "EVIL.EDS"));
+    EXPECT_TRUE(!fs::exists(dir / "dev" / "full") || fs::is_character_file(dir / "dev" / "full"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, CliFailure,
@@ -196,8 +209,34 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliFailure,
         Failing {"ShowShortFile", [](const fs::path& d) { WriteBytes(d / "s.CSE", "NODE\r\nNone\r\n"); },
             {"show", "S"}, "de", "Fehler beim laden!!!", "s.CSE: the file has 2 lines"},
         Failing {"NewIntoFolder", Nothing, {"new", "DIR"}, "de", "Fehler beim speichern!!!", "folder"},
-        Failing {
-            "NewOnFullDisk", Nothing, {"new", "/dev/full"}, "en", "Error when saving data!!!", "/dev/full"},
+        Failing {"NewOnFullDisk", [](const fs::path& d) { kr39test::MakeFullDevice(d / "dev" / "full"); },
+            {"new", "DIR/dev/full"}, "en", "Error when saving data!!!",
+            "/dev/full: cannot write the file: No space"},
+        Failing {"NewIntoNamedPipe", [](const fs::path& d) { ::mkfifo((d / "p.CSE").c_str(), 0666); },
+            {"new", "DIR/p.CSE"}, "en", "Error when saving data!!!",
+            "p.CSE: cannot write: the name is a named pipe"},
+        Failing {"GenerateIntoNamedPipe", [](const fs::path& d) { ::mkfifo((d / "p.EDS").c_str(), 0666); },
+            {"generate", "S", "-o", "DIR/p.EDS"}, "en", "Error when generating data!!!",
+            "p.EDS: cannot write: the name is a named pipe"},
+        Failing {"OpenNamedPipe", [](const fs::path& d) { ::mkfifo((d / "p.CSE").c_str(), 0666); },
+            {"show", "DIR/p.CSE"}, "en", "Error when loading data!!!", "p.CSE: not a regular file"},
+        Failing {"NameWithControlCharacters", Nothing, {"new", "DIR/no\n\x1B[2J/x.CSE"}, "en",
+            "Error when saving data!!!", "/no\\x0A\\x1B[2J/x.CSE: cannot write: the folder does not exist"},
+        Failing {"GenerateOverTheStationFile", Nothing, {"generate", "S", "-o", "DIR/./s.CSE"}, "en",
+            "Error when generating data!!!", "s.CSE: this is the station file"},
+        Failing {"PlaceBusNode", Nothing, {"place", "S", "2", "NODE"}, "en", "Status: PartNo not found!!!",
+            "pn.dat: part number \"NODE\" is no module; slots 1 to 16 take modules"},
+        Failing {"PlaceNoneFromTheCatalog",
+            [](const fs::path& d) {
+                WriteBytes(d / "mods" / "pn.dat", kCatalog + "01 000 000 None empty\r\n");
+            },
+            {"place", "S", "2", "None"}, "en", "Status: PartNo not found!!!", "\"None\" is no module"},
+        Failing {"GenerateWithAnAbsolutePartNo",
+            [](const fs::path& d) { EvilPartNo(d, (d / "EVIL").string()); }, {"generate", "S"}, "en",
+            "Error when generating data!!!", "...\" holds a path separator"},
+        Failing {"GenerateWithAPartNoLeavingTheFolder", [](const fs::path& d) { EvilPartNo(d, "../EVIL"); },
+            {"generate", "S"}, "en", "Error when generating data!!!",
+            "part number \"../EVIL\" holds a path separator"},
         Failing {"CatalogWithBadLine",
             [](const fs::path& d) {
                 WriteBytes(d / "mods" / "pn.dat", kCatalog + "03 001 000 X unknown group\r\n");
@@ -224,7 +263,7 @@ TEST_F(Cli, BadArgumentsExitWithTwoAndTheUsage)
     WriteBytes(station, kGood);
     const std::vector<std::vector<std::string>> cases = {{}, {"frobnicate"}, {"place", "S", "0", "DI16"},
         {"place", "S", "17", "DI16"}, {"place", "S", "x", "DI16"}, {"place", "S", "2"}, {"remove", "S", "0"},
-        {"show", "S", "extra"}, {"catalog", "--bogus"}, {"new"}, {"generate"}};
+        {"show", "S", "extra"}, {"catalog", "--bogus"}, {"new"}, {"generate"}, {"generate", "S", "-o", ""}};
     for (const auto& args : cases) {
         const auto run = Exec(args);
         SCOPED_TRACE(args.empty() ? "(none)" : args[0] + " ... " + args.back());
@@ -233,4 +272,91 @@ TEST_F(Cli, BadArgumentsExitWithTwoAndTheUsage)
         EXPECT_EQ(run.Out, "");
         EXPECT_EQ(ReadBytes(station), kGood);
     }
+}
+
+// A station file named *.EDS: its EDS file would be the station file itself.
+TEST_F(Cli, GenerateNeverReplacesItsOwnStation)
+{
+    station = (dir / "Line4.EDS").string();
+    WriteBytes(station, kGood);
+    const auto run = Exec({"generate", "S"});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_EQ(run.Err,
+        "Error when generating data!!!\n" + station
+            + ": this is the station file; the EDS file must be another file\n");
+    EXPECT_EQ(ReadBytes(station), kGood);
+}
+
+// Commands that change one station at once are taken one after the other: every change stays.
+TEST_F(Cli, EightPlacesAtOnceKeepAllEightModules)
+{
+    ASSERT_EQ(Exec({"new", "S"}).Exit, 0);
+    std::string script;
+    for (int slot = 1; slot <= 8; ++slot)
+        script += Quote(KR39_CLI_PATH) + " --modules " + Quote((dir / "mods").string()) + " place "
+            + Quote(station) + " " + std::to_string(slot) + " DI16 || echo failed & ";
+    script += "wait";
+    Write("script", script);
+    const auto status = std::system(("timeout -s KILL 120 sh " + Quote((dir / "script").string()) + " >"
+        + Quote((dir / "out").string()) + " 2>&1")
+                                        .c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Read("out"), "");
+    EXPECT_EQ(ReadBytes(station),
+        StationText({"NODE", "DI16", "DI16", "DI16", "DI16", "DI16", "DI16", "DI16", "DI16"}));
+}
+
+namespace {
+
+// Runs the program with `args` and gives its peak memory (resident, in MiB) and exit code.
+std::pair<long, int> PeakMemory(const std::vector<std::string>& args)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<char*> argv {const_cast<char*>(KR39_CLI_PATH)};
+        for (const auto& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::freopen("/dev/null", "w", stdout);
+        ::freopen("/dev/null", "w", stderr);
+        ::execv(KR39_CLI_PATH, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    return {usage.ru_maxrss / 1024, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+} // namespace
+
+// A station needs its 17 lines and nothing after them; a catalog is gone through line by line.
+TEST_F(Cli, LargeFilesCostLittleMoreMemoryThanTheirSize)
+{
+    constexpr std::size_t kSize = 60u << 20;
+    WriteBytes(station, kGood + std::string(kSize, '\n'));
+    const auto [showMiB, showExit] = PeakMemory({"--modules", (dir / "mods").string(), "show", station});
+    EXPECT_EQ(showExit, 0);
+    EXPECT_LT(showMiB, 60) << "the file was read past its 17 lines";
+
+    WriteBytes(dir / "mods" / "pn.dat", "00 root\r\n01 A\r\n" + std::string(kSize, '\n'));
+    const auto [catalogMiB, catalogExit] = PeakMemory({"--modules", (dir / "mods").string(), "catalog"});
+    EXPECT_EQ(catalogExit, 1);
+    EXPECT_LT(catalogMiB, 200) << "a list of all lines costs ten times the file";
+}
+
+// Memory running out is the operation's message, not an abort.
+TEST_F(Cli, MemoryRunningOutIsTheOperationsMessage)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    WriteBytes(
+        dir / "mods" / "pn.dat", "00 root\r\n01 A\r\n<STARTMODULES>\r\n" + std::string(60u << 20, 'x'));
+    const std::string command = "ulimit -v 50000; " + Quote(KR39_CLI_PATH) + " --modules "
+        + Quote((dir / "mods").string()) + " catalog 2>" + Quote((dir / "err").string());
+    const int status = std::system(("sh -c " + Quote(command)).c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(Read("err"), "Initialization error!\nnot enough memory\n");
+#endif
 }

@@ -189,13 +189,17 @@ TEST_F(StationFile, FailedSaveKeepsTheOldFileByteForByte)
         dir / "readonly.CSE", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::create_directories(dir / "folder.CSE");
     Write("folder.CSE/inside", "kept");
+    // A device like /dev/full inside the test's folder: a fault that renamed over it would
+    // replace this node, never the machine's.
+    const auto full = dir / "dev" / "full";
+    const bool haveFull = kr39test::MakeFullDevice(full);
     const std::pair<std::string, fs::path> cases[]
         = {{"create", dir / "keep.CSE"}, {"write", dir / "keep.CSE"}, {"flush", dir / "keep.CSE"},
             {"close", dir / "keep.CSE"}, {"rename", dir / "keep.CSE"}, {"", dir / "folder.CSE"},
-            {"", dir / "no" / "such.CSE"}, {"", dir / "readonly.CSE"}, {"", "/dev/full"}};
+            {"", dir / "no" / "such.CSE"}, {"", dir / "readonly.CSE"}, {"", full}};
     for (const auto& [step, target] : cases) {
         SCOPED_TRACE(step + " " + target.string());
-        if (target == "/dev/full" && !fs::is_character_file(target))
+        if (target == full && !haveFull)
             continue;
         SetWriteFaultHookForTesting([&](std::string_view s) { return s != step; });
         station.Modified = true;
@@ -207,11 +211,12 @@ TEST_F(StationFile, FailedSaveKeepsTheOldFileByteForByte)
         EXPECT_EQ(station.CurrentFile, target.string());
         EXPECT_EQ(Read("keep.CSE"), old);
         EXPECT_EQ(Read("readonly.CSE"), old);
-        if (target == "/dev/full") {
+        if (target == full) {
             EXPECT_NE(result.Error().What.find("No space"), std::string::npos) << result.Error().What;
-            EXPECT_TRUE(fs::is_character_file("/dev/full"));
+            EXPECT_TRUE(fs::is_character_file(full));
         }
     }
     EXPECT_EQ(Read("folder.CSE/inside"), "kept");
-    EXPECT_EQ(kr39test::EntriesIn(dir), 3u) << "no temporary file, no new folder";
+    EXPECT_EQ(kr39test::EntriesIn(dir), 4u) << "no temporary file, no new folder";
+    EXPECT_EQ(kr39test::EntriesIn(dir / "dev"), haveFull ? 1u : 0u);
 }
