@@ -64,6 +64,11 @@ Result<os::Handle> OpenRegularFile(const fs::path& path, std::uintmax_t maxBytes
 {
     if (path.empty())
         return Failure {NameOf(path), 0, "file not found"};
+    // A device is not even opened (opening one may rewind a tape or raise a modem line); what
+    // was opened is checked again below, as the name may meanwhile stand for another file.
+    if (os::FileInfo named; !os::InfoOf(path, named) && named.Type != os::FileType::Regular
+        && named.Type != os::FileType::Missing)
+        return Failure {NameOf(path), 0, "not a regular file"};
     os::Handle handle;
     if (const auto ec = os::OpenForReading(path, handle)) {
         if (ec == std::errc::no_such_file_or_directory)
@@ -92,8 +97,10 @@ Result<std::string> ReadCapped(const fs::path& path, std::uintmax_t maxBytes, st
     std::string bytes;
     std::size_t lineFeeds = 0;
     constexpr std::size_t kChunk = 64 * 1024;
-    // Room for what the file holds now; a read never goes further than maxBytes + 1.
-    bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(info.Size, maxBytes)));
+    // Room for what the file holds now and the read that finds its end; a head of lines grows
+    // as it is read.
+    if (maxLines == 0)
+        bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(info.Size, maxBytes)) + kChunk);
     for (;;) {
         const auto room
             = static_cast<std::size_t>(std::min<std::uintmax_t>(kChunk, maxBytes + 1 - bytes.size()));
@@ -341,7 +348,8 @@ Result<FileLock> FileLock::Acquire(const fs::path& path, int waitSeconds)
         lock.m_state = std::make_unique<State>();
         auto& handle = lock.m_state->Handle;
         os::FileInfo locked;
-        if (os::OpenForReading(path, handle) || os::Info(handle, locked)
+        if (os::InfoOf(path, locked) || locked.Type != os::FileType::Regular
+            || os::OpenForReading(path, handle) || os::Info(handle, locked)
             || locked.Type != os::FileType::Regular)
             return FileLock {};
         bool taken = false;

@@ -337,12 +337,12 @@ TEST_F(Cli, LargeFilesCostLittleMoreMemoryThanTheirSize)
     WriteBytes(station, kGood + std::string(kSize, '\n'));
     const auto [showMiB, showExit] = PeakMemory({"--modules", (dir / "mods").string(), "show", station});
     EXPECT_EQ(showExit, 0);
-    EXPECT_LT(showMiB, 60) << "the file was read past its 17 lines";
+    EXPECT_LT(showMiB, 40) << "the file was read past its 17 lines";
 
     WriteBytes(dir / "mods" / "pn.dat", "00 root\r\n01 A\r\n" + std::string(kSize, '\n'));
     const auto [catalogMiB, catalogExit] = PeakMemory({"--modules", (dir / "mods").string(), "catalog"});
     EXPECT_EQ(catalogExit, 1);
-    EXPECT_LT(catalogMiB, 200) << "a list of all lines costs ten times the file";
+    EXPECT_LT(catalogMiB, 100) << "a list of all lines costs ten times the file";
 }
 
 // Memory running out is the operation's message, not an abort.
