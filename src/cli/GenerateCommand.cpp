@@ -5,7 +5,6 @@
 #include <iostream>
 #include <memory>
 #include <new>
-#include <optional>
 
 #include <CLI/CLI.hpp>
 
@@ -55,15 +54,15 @@ int RunGenerate(const CliContext& context, const GenerateArgs& args)
         return ReportFailure(IdsGenerateError,
             Failure {output.string(), 0, "this is the station file; the EDS file must be another file"});
 
-    std::optional<Result<std::string>> text;
+    Result<std::string> text = Failure {};
     try {
-        text.emplace(GenerateEds(input));
+        text = GenerateEds(input);
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory(IdsGenerateError);
     }
-    if (!*text)
-        return ReportFailure(IdsGenerateError, text->Error());
-    if (const auto written = WriteEdsFile(output, text->Value()); !written)
+    if (!text)
+        return ReportFailure(IdsGenerateError, text.Error());
+    if (const auto written = WriteEdsFile(output, text.Value()); !written)
         return ReportFailure(IdsGenerateError, written.Error());
     std::cout << EscapeControls(output.string()) << '\n';
     return std::cout.flush() ? ExitOk : ExitFailure;

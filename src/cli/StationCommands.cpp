@@ -65,14 +65,15 @@ int RunPlace(const CliContext& context, const StationArgs& args)
     if (!LockStationOrReport(args.File, lock) || !OpenStationOrReport(context, args.File, catalog, station))
         return ExitFailure;
     // A part number holds no blank, so it is dropped as a tree node text "PartNo Description" is.
-    if (catalog.Find(args.PartNo) == nullptr) {
+    const auto* entry = catalog.Find(args.PartNo);
+    if (entry == nullptr) {
         return ReportFailure(IdsPartNoNotFound,
             Failure {FindNoCase(context.ModulesDir(), "pn.dat").string(), 0,
                 "part number " + QuoteForMessage(args.PartNo) + " is not in the catalog"});
     }
     // Slots 1 to 16 take modules: the window offers no bus node there, and "None" and "Bus"
     // are no modules even when the catalog lists them.
-    if (catalog.Find(args.PartNo)->TypeCode == BusNodeTypeCode || KindOf(args.PartNo) != SlotKind::Module) {
+    if (entry->TypeCode == BusNodeTypeCode || KindOf(args.PartNo) != SlotKind::Module) {
         return ReportFailure(IdsPartNoNotFound,
             Failure {FindNoCase(context.ModulesDir(), "pn.dat").string(), 0,
                 "part number " + QuoteForMessage(args.PartNo) + " is no module; slots 1 to 16 take modules"});
