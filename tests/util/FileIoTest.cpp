@@ -154,8 +154,9 @@ class WriteTarget : public Files, public ::testing::WithParamInterface<OddTarget
 fs::path OldFile(const fs::path& path, uid_t owner = ::geteuid(), mode_t mode = 0644)
 {
     kr39test::WriteBytes(path, kOld);
-    if (owner != ::geteuid())
+    if (owner != ::geteuid()) {
         EXPECT_EQ(::chown(path.c_str(), owner, owner), 0);
+    }
     fs::permissions(path, static_cast<fs::perms>(mode));
     return path;
 }
@@ -195,8 +196,6 @@ void NoTemporaryIn(const fs::path& folder, std::size_t entries)
     EXPECT_EQ(EntriesIn(folder), entries);
 }
 
-void Nothing(const fs::path&) { }
-
 } // namespace
 
 // Odd files and other users: refused at once with a message naming the file and leaving
@@ -221,9 +220,10 @@ TEST_P(WriteTarget, IsWrittenOrRefusedAndKeepsWhatMustStay)
     } else {
         const auto written = WriteFileAtomic(target, kNew);
         EXPECT_EQ(written.Ok(), c.Error.empty()) << written.Error().Describe();
-        if (!written.Ok())
+        if (!written.Ok()) {
             EXPECT_NE(written.Error().Describe().find(c.Error), std::string::npos)
                 << written.Error().Describe();
+        }
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "nothing waits";
     c.Check(dir);
