@@ -353,8 +353,8 @@ TEST_F(Cli, MemoryRunningOutIsTheOperationsMessage)
 #else
     WriteBytes(
         dir / "mods" / "pn.dat", "00 root\r\n01 A\r\n<STARTMODULES>\r\n" + std::string(60u << 20, 'x'));
-    const std::string command = "ulimit -v 50000; " + Quote(KR39_CLI_PATH) + " --modules "
-        + Quote((dir / "mods").string()) + " catalog 2>" + Quote((dir / "err").string());
+    const std::string command = "ulimit -v 50000; LANGUAGE=en LC_ALL=C " + Quote(KR39_CLI_PATH)
+        + " --modules " + Quote((dir / "mods").string()) + " catalog 2>" + Quote((dir / "err").string());
     const int status = std::system(("sh -c " + Quote(command)).c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(Read("err"), "Initialization error!\nnot enough memory\n");
