@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace kr39 {
@@ -81,8 +82,12 @@ long long DecimalOrder(std::string_view number)
         const bool negative = !digits.empty() && digits[0] == '-';
         if (!digits.empty() && (digits[0] == '+' || digits[0] == '-'))
             digits.remove_prefix(1);
+        // Beyond a billion the order is out of any double's range anyway; the bound keeps the
+        // sum below from overflowing.
+        constexpr long long kBound = 1'000'000'000;
         if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc {})
-            exponent = 1'000'000'000; // more digits than any double needs
+            exponent = kBound;
+        exponent = std::min(exponent, kBound);
         exponent = negative ? -exponent : exponent;
     }
     const auto point = std::min(mantissa.find('.'), mantissa.size());
@@ -93,7 +98,7 @@ long long DecimalOrder(std::string_view number)
             return position + exponent;
         }
     }
-    return -1'000'000'000;
+    return std::numeric_limits<long long>::min() / 2;
 }
 
 // The value of a canonical number text, read the same under every locale (strtod would take

@@ -125,7 +125,8 @@ TEST(NumberConversion, StrictAndLenientReadings)
         {"-", none, 0}, {"abc", none, 0}, {"1019abc", none, 1019}, {"1 0", none, 10}, {" - 1 2x", none, -12},
         {"12-3", none, 12}, {"1E", none, 1}, {"008", 8, 8}, {"5.", 5, 5}, {"-.5", 0, 0},
         {"1e400", none, none}, {"1e-400", 0, 0}, {"-1e99999999999999999999", none, none}, {"0.00001e5", 1, 1},
-        {"0." + std::string(400, '0') + "1e402", 10, 10}};
+        {"0." + std::string(400, '0') + "1e402", 10, 10}, {"+1E0000000009223372036854775807+81", none, none},
+        {"1e-9223372036854775808", 0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE("\"" + c.Text.substr(0, 20) + "\"");
         const auto strict = StrictToInt16(c.Text);
