@@ -87,8 +87,7 @@ MainWindow::MainWindow(std::filesystem::path modulesDir, QWidget* parent)
     m_statusBar->Panel(5)->installEventFilter(this);
 
     const CommandLayer& c = *m_commands;
-    connect(
-        c.mnuFileNew, &QAction::triggered, this, [this] { RunCommand(this, &MainWindow::mnuFileNew_Click); });
+    connect(c.mnuFileNew, &QAction::triggered, this, [this] { RunCommand(this, &MainWindow::NewCommand); });
     connect(c.mnuFileOpen, &QAction::triggered, this,
         [this] { RunCommand(this, &MainWindow::mnuFileOpen_Click); });
     connect(c.mnuFileSave, &QAction::triggered, this,
@@ -139,13 +138,22 @@ bool MainWindow::LoadCatalog()
 {
     Result<Catalog> loaded = kr39::LoadCatalog(m_modulesDir);
     if (!loaded) {
+        // The splash may end while the message is open; the window stays hidden all the same.
+        m_initFailed = true;
         MessageBox::Show(isVisible() ? this : nullptr, Res(IdsErrorTitle), Res(IdsInitializationError),
-            MessageBox::Icon::Critical);
+            MessageBox::Icon::Critical, DetailText(loaded.Error()));
         return false;
     }
     m_catalog = std::move(loaded.Value());
     m_tvCatalog->Fill(m_catalog);
     return true;
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    if (visible && m_initFailed)
+        return;
+    QMainWindow::setVisible(visible);
 }
 
 void MainWindow::SetSplash(SplashWindow* splash)
@@ -161,6 +169,11 @@ void MainWindow::Unload(int exitStatus)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A modified station is saved or given up first; Cancel keeps the window open.
+    if (!m_files->MayDiscardStation()) {
+        event->ignore();
+        return;
+    }
     if (m_splash)
         m_splash->close();
     SaveWindowPlacement(this);
@@ -185,6 +198,12 @@ void MainWindow::mnuFileNew_Click()
     NewStation(m_station, m_catalog);
     UpdateCommandState();
     DrawStation();
+}
+
+void MainWindow::NewCommand()
+{
+    if (m_files->MayDiscardStation())
+        mnuFileNew_Click();
 }
 
 void MainWindow::mnuFileOpen_Click()
