@@ -301,8 +301,14 @@ void MainWindow::LayoutPass()
         menuHeight + toolBarHeight + statusHeight + TwipsToPixels(MinimumClientHeight(0, 0)));
     if (minimumSize() != minimum)
         setMinimumSize(minimum);
-    if (width() < minimum.width() || height() < minimum.height())
-        resize(std::max(width(), minimum.width()), std::max(height(), minimum.height()));
+    if (width() < minimum.width() || height() < minimum.height()) {
+        // A size forced on the window from outside (the minimum above normally prevents it): it
+        // grows back once the layouts busy with the small size have finished, since a resize in
+        // the middle of them leaves the status bar laid out for the small size. The pass that
+        // follows the resize lays the window out.
+        QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
+        return;
+    }
 
     MainLayoutInput input;
     input.ClientWidth = width() * TwipsPerPixel;
