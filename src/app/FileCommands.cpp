@@ -106,8 +106,9 @@ void FileCommands::Open()
     try {
         result = OpenStation(m_window.m_station, m_window.m_catalog, ToPath(name));
     } catch (const std::bad_alloc&) {
-        result.Outcome = OpenOutcome::LoadError;
-        result.Detail = Failure {ToPath(name).string(), 0, "not enough memory"};
+        ShowError(IdsLoadError, OutOfMemoryText());
+        m_window.mnuFileNew_Click();
+        return;
     }
     switch (result.Outcome) {
     case OpenOutcome::Opened:

@@ -309,6 +309,22 @@ TEST(DisplayText, ToolTipLinesBreakAtBlanks)
     EXPECT_EQ(lines.join(' '), words);
 }
 
+TEST_F(GuiTest, GermanTotalsCaptionsFitInTheFontOfTheEnglishOnes)
+{
+    qputenv("LANGUAGE", "de_DE");
+    auto window = LoadedWindow();
+    const StationView* view = window->picVexaConf();
+    for (const char* name : {"lblTotInp", "lblTotOut"}) {
+        const auto* caption = view->findChild<QLabel*>(QLatin1String(name));
+        EXPECT_TRUE(caption->text().contains(QString::fromUtf8("nge =")));
+        EXPECT_EQ(caption->font(), view->font());
+        EXPECT_GE(caption->contentsRect().width(), caption->fontMetrics().horizontalAdvance(caption->text()));
+        EXPECT_GE(caption->x(), 0);
+    }
+    const auto* caption = view->findChild<QLabel*>("lblTotInp");
+    EXPECT_GT(view->findChild<QLabel*>("lblTotInputs")->x(), caption->geometry().right());
+}
+
 // --- Keys, German, help ----------------------------------------------------------------------
 
 TEST_F(Desktop, ShortcutsRunTheirCommands)
