@@ -353,7 +353,7 @@ TEST(QtTranslation, LoadedInGermanOnly)
     EXPECT_FALSE(InstallQtTranslation(*app, Language::English));
     EXPECT_EQ(cancel(), "Cancel");
     ASSERT_TRUE(InstallQtTranslation(*app, Language::German))
-        << "Qt's German translation (Debian qttranslations6-l10n) is missing";
+        << "Qt's German translation (Debian qt6-translations-l10n) is missing";
     EXPECT_EQ(cancel(), "Abbrechen");
     for (auto* translator : app->findChildren<QTranslator*>()) {
         QCoreApplication::removeTranslator(translator);
