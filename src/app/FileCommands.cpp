@@ -44,15 +44,11 @@ QString DetailText(const Failure& failure)
     return utf8.hasError() ? FromCodePage(text) : decoded;
 }
 
-namespace {
-
 QString OutOfMemoryText()
 {
     return UiText("There is not enough memory for this operation.",
         "Für diesen Vorgang ist nicht genug Arbeitsspeicher frei.");
 }
-
-} // namespace
 
 FileCommands::FileCommands(MainWindow& window)
     : QObject(&window)

@@ -50,6 +50,8 @@ private:
 
 // The where and what of a failure as the informative text of a message box.
 QString DetailText(const Failure& failure);
+// The informative text when an operation runs out of memory.
+QString OutOfMemoryText();
 
 // A path chosen in a dialog as the core takes it, and back.
 std::filesystem::path ToPath(const QString& name);

@@ -8,6 +8,7 @@
 #include <QToolBar>
 
 #include <exception>
+#include <new>
 
 #include "app/AboutDialog.h"
 #include "app/AppIdentity.h"
@@ -136,17 +137,23 @@ void MainWindow::Init_Timer()
 
 bool MainWindow::LoadCatalog()
 {
-    Result<Catalog> loaded = kr39::LoadCatalog(m_modulesDir);
-    if (!loaded) {
-        // The splash may end while the message is open; the window stays hidden all the same.
-        m_initFailed = true;
-        MessageBox::Show(isVisible() ? this : nullptr, Res(IdsErrorTitle), Res(IdsInitializationError),
-            MessageBox::Icon::Critical, DetailText(loaded.Error()));
-        return false;
+    QString detail;
+    try {
+        Result<Catalog> loaded = kr39::LoadCatalog(m_modulesDir);
+        if (loaded) {
+            m_catalog = std::move(loaded.Value());
+            m_tvCatalog->Fill(m_catalog);
+            return true;
+        }
+        detail = DetailText(loaded.Error());
+    } catch (const std::bad_alloc&) {
+        detail = OutOfMemoryText();
     }
-    m_catalog = std::move(loaded.Value());
-    m_tvCatalog->Fill(m_catalog);
-    return true;
+    // The splash may end while the message is open; the window stays hidden all the same.
+    m_initFailed = true;
+    MessageBox::Show(isVisible() ? this : nullptr, Res(IdsErrorTitle), Res(IdsInitializationError),
+        MessageBox::Icon::Critical, detail);
+    return false;
 }
 
 void MainWindow::setVisible(bool visible)
