@@ -4,12 +4,15 @@ BUILD_DIR = build/$(PRESET)
 BIN = $(BUILD_DIR)/bin
 
 PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev libgtest-dev \
-           libgmock-dev libbenchmark-dev python3 xvfb xauth fonts-dejavu-core
+           libgmock-dev libbenchmark-dev python3 xvfb xauth fonts-dejavu-core fp-utils \
+           qt6-translations-l10n
+# Only for `make run`: the viewer of the help file and the opener that finds it.
+RUN_PACKAGES = xchm xdg-utils
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps configure build test run bench package install test-asan fuzz fuzz-ci clean format
+.PHONY: all deps run-deps fuzz-deps configure build test run bench package install test-asan fuzz fuzz-ci clean format
 
 all: build
 
@@ -21,6 +24,9 @@ deps:
 	  echo "Installing Debian packages:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+
+run-deps: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(RUN_PACKAGES)"
 
 fuzz-deps: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(FUZZ_PACKAGES)"
@@ -34,7 +40,7 @@ build: configure
 test: build
 	ctest --preset $(PRESET)
 
-run: build
+run: build run-deps
 	$(BIN)/kr39eds
 
 bench:

@@ -86,6 +86,22 @@ void BM_LoadPicturesOnly(benchmark::State& state)
 }
 BENCHMARK(BM_LoadPicturesOnly);
 
+// Redraw and repaint of a shown station whose 16 descriptions are 2 MB each: the labels and
+// tooltips take a few hundred characters of them, so this stays near the cost of a normal one.
+void BM_DrawStationHugeDescriptions(benchmark::State& state)
+{
+    Station station = FullStation();
+    for (int slot = 1; slot < SlotCount; ++slot)
+        station.Slots[static_cast<std::size_t>(slot)].Description = std::string(2 << 20, 'x');
+    StationView view;
+    view.show();
+    for (auto _ : state) {
+        view.DrawStation(station, kShipped);
+        view.repaint();
+    }
+}
+BENCHMARK(BM_DrawStationHugeDescriptions)->Unit(benchmark::kMillisecond);
+
 // Prints the rows as usual and, at the end, the time of a redraw over the time of the loads
 // (wall clock and CPU, each the mean over all repetitions).
 class RatioReporter : public benchmark::ConsoleReporter {

@@ -39,6 +39,8 @@ NODE_WIDTH, NODE_HEIGHT = 502, 80
 SLOT_WIDTH, SLOT_HEIGHT = 70, 80
 BUS_OFFSET = 6  # the bus line's left edge, from the column's left edge
 COLUMN_SPACING = 144  # 2160 twips
+# The light corner under the module number (the view's label lies over columns 56-72, rows 0-16).
+NOTCH_LEFT, NOTCH_BOTTOM = 53, 19
 # Left to right the columns hold branches 1, 3, 4 and 2.
 BRANCH_COLUMN = {1: 0, 3: 1, 4: 2, 2: 3}
 
@@ -134,13 +136,18 @@ def module_picture(module, bus_runs_on):
 
     x0, x1 = 18, 66
     housing(pic, x0, 2, x1, 77, HOUSING)
+    # The station view writes the module number in red over the top right corner: the housing
+    # leaves that corner free, so the number stands on white.
+    rect(pic, NOTCH_LEFT + 1, 0, SLOT_WIDTH - 1, NOTCH_BOTTOM - 1, WHITE)
+    rect(pic, NOTCH_LEFT, 2, NOTCH_LEFT, NOTCH_BOTTOM, OUTLINE)
+    rect(pic, NOTCH_LEFT, NOTCH_BOTTOM, x1, NOTCH_BOTTOM, OUTLINE)
     # Group colour along the top edge.
-    rect(pic, x0 + 2, 4, x1 - 2, 8, family.GROUP_COLOURS[module["group"]])
+    rect(pic, x0 + 2, 4, NOTCH_LEFT - 2, 8, family.GROUP_COLOURS[module["group"]])
     # Label field with the module's short name.
-    rect(pic, x0 + 3, 11, x1 - 3, 21, WHITE)
-    frame(pic, x0 + 3, 11, x1 - 3, 21, HOUSING_SHADE)
+    rect(pic, x0 + 3, 11, NOTCH_LEFT - 2, 21, WHITE)
+    frame(pic, x0 + 3, 11, NOTCH_LEFT - 2, 21, HOUSING_SHADE)
     label = module["label"]
-    text(pic, (x0 + x1 + 1 - text_width(label)) // 2, 14, label)
+    text(pic, (x0 + 3 + NOTCH_LEFT - 2 + 1 - text_width(label)) // 2, 14, label)
     # Channel LEDs (two rows for more than eight), one status LED.
     leds = module["leds"]
     per_row = min(leds, 8)

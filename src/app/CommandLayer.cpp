@@ -1,6 +1,7 @@
 #include "app/CommandLayer.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -47,6 +48,12 @@ CommandLayer::CommandLayer(QMainWindow* window)
     mnuFileExit = MakeAction(window, "mnuFileExit", "1009");
     mnuHelpContents = MakeAction(window, "mnuHelpContents", "1011");
     mnuHelpAbout = MakeAction(window, "mnuHelpAbout", "1012");
+    // The usual keys of the File commands and of Help.
+    mnuFileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuFileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    mnuHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
     BuildMenus();
     BuildToolbar();
 }

@@ -4,11 +4,14 @@
 #include <QDate>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QProgressBar>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include <algorithm>
+#include <new>
 
 #include "app/AppIdentity.h"
 #include "app/Dialogs.h"
@@ -32,6 +35,21 @@ QString FromPath(const std::string& nativePath)
     return QFile::decodeName(QByteArray::fromStdString(nativePath));
 }
 
+QString DetailText(const Failure& failure)
+{
+    // File names are the platform's (UTF-8); quoted file content is Windows-1252.
+    const std::string text = failure.Describe();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    return utf8.hasError() ? FromCodePage(text) : decoded;
+}
+
+QString OutOfMemoryText()
+{
+    return UiText("There is not enough memory for this operation.",
+        "Für diesen Vorgang ist nicht genug Arbeitsspeicher frei.");
+}
+
 FileCommands::FileCommands(MainWindow& window)
     : QObject(&window)
     , m_window(window)
@@ -41,18 +59,53 @@ FileCommands::FileCommands(MainWindow& window)
     setObjectName(QStringLiteral("FileCommands"));
 }
 
-void FileCommands::ShowError(int stringId)
+void FileCommands::ShowError(int stringId, const QString& detail)
 {
-    MessageBox::Show(&m_window, AppTitleText(), Res(static_cast<StringId>(stringId)), MessageBox::Icon::None);
+    MessageBox::Show(
+        &m_window, AppTitleText(), Res(static_cast<StringId>(stringId)), MessageBox::Icon::None, detail);
+}
+
+QString FileCommands::StartFolder() const
+{
+    const std::string& currentFile = m_window.m_station.CurrentFile;
+    if (!currentFile.empty())
+        return QFileInfo(FromPath(currentFile)).absolutePath();
+    return FileDialog::LastFolder();
+}
+
+bool FileCommands::MayDiscardStation()
+{
+    if (!m_window.m_station.Modified)
+        return true;
+    const MessageBox::Answer answer = MessageBox::AskSave(&m_window, AppTitleText(),
+        UiText("Save changes to the station?", "Änderungen an der Station speichern?"));
+    switch (answer) {
+    case MessageBox::Answer::Save:
+        return Save() && !m_window.m_station.Modified;
+    case MessageBox::Answer::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void FileCommands::Open()
 {
-    const QString name = FileDialog::GetOpenFileName(&m_window, ToQtFilter(Res(IdsConfigFilter)));
+    if (!MayDiscardStation())
+        return;
+    const QString name
+        = FileDialog::GetOpenFileName(&m_window, ToQtFilter(Res(IdsConfigFilter)), StartFolder());
     if (name.isEmpty())
         return;
 
-    const OpenResult result = OpenStation(m_window.m_station, m_window.m_catalog, ToPath(name));
+    OpenResult result;
+    try {
+        result = OpenStation(m_window.m_station, m_window.m_catalog, ToPath(name));
+    } catch (const std::bad_alloc&) {
+        ShowError(IdsLoadError, OutOfMemoryText());
+        m_window.mnuFileNew_Click();
+        return;
+    }
     switch (result.Outcome) {
     case OpenOutcome::Opened:
         // The slots come back normalized, fillers included.
@@ -60,49 +113,58 @@ void FileCommands::Open()
         m_window.DrawStation();
         break;
     case OpenOutcome::LoadError:
-        ShowError(IdsLoadError);
+        ShowError(IdsLoadError, DetailText(result.Detail));
         m_window.mnuFileNew_Click();
         break;
     case OpenOutcome::PartNoNotFound:
         m_window.mnuFileNew_Click();
         m_window.UpdateCommandState();
         m_window.DrawStation();
-        // Set after the last redraw, which resets the panel, so it stays until the next one.
-        m_window.sbStatusBar()->SetPanelText(1, Res(IdsPartNoNotFound));
+        // Set after the last redraw, which resets the panel, so it stays until the next one;
+        // the tooltip names the part number and the line.
+        m_window.sbStatusBar()->SetPanelText(1, Res(IdsPartNoNotFound), DetailText(result.Detail));
         break;
     }
 }
 
-void FileCommands::Save()
+bool FileCommands::Save()
 {
-    Station& station = m_window.m_station;
-    std::filesystem::path path;
-    if (station.CurrentFile.empty()) {
-        const QString name
-            = FileDialog::GetSaveFileName(&m_window, QString(), ToQtFilter(Res(IdsConfigFilter)));
-        if (name.isEmpty())
-            return;
-        path = ToPath(name);
-    } else {
-        path = std::filesystem::path(station.CurrentFile);
-    }
-
-    const Result<void> saved = SaveStation(station, path);
-    // The station keeps the chosen name even when writing fails, so caption and Generate
-    // follow it either way.
-    m_window.UpdateCommandState();
-    if (!saved)
-        ShowError(IdsSaveError);
+    const std::string& currentFile = m_window.m_station.CurrentFile;
+    if (currentFile.empty())
+        return SaveAs();
+    return SaveTo(std::filesystem::path(currentFile));
 }
 
-void FileCommands::SaveAs()
+bool FileCommands::SaveAs()
 {
-    const QString name = FileDialog::GetSaveFileName(&m_window, QString(), ToQtFilter(Res(IdsConfigFilter)));
+    const QString name
+        = FileDialog::GetSaveFileName(&m_window, QString(), ToQtFilter(Res(IdsConfigFilter)), StartFolder());
     if (name.isEmpty())
-        return;
-    m_window.m_station.CurrentFile = ToPath(name).string();
-    Save();
+        return false;
+    return SaveTo(ToPath(name));
+}
+
+bool FileCommands::SaveTo(const std::filesystem::path& path)
+{
+    Station& station = m_window.m_station;
+    // The station is named after the file only once the file is written.
+    const std::string previousFile = station.CurrentFile;
+    QString detail;
+    bool saved = false;
+    try {
+        const Result<void> result = SaveStation(station, path);
+        saved = result.Ok();
+        if (!saved)
+            detail = DetailText(result.Error());
+    } catch (const std::bad_alloc&) {
+        detail = OutOfMemoryText();
+    }
+    if (!saved)
+        station.CurrentFile = previousFile;
     m_window.UpdateCommandState();
+    if (!saved)
+        ShowError(IdsSaveError, detail);
+    return saved;
 }
 
 namespace {
@@ -143,32 +205,51 @@ private:
 
 void FileCommands::Generate()
 {
+    try {
+        GenerateEds();
+    } catch (const std::bad_alloc&) {
+        ShowError(IdsGenerateError, OutOfMemoryText());
+    }
+}
+
+void FileCommands::GenerateEds()
+{
     const Station& station = m_window.m_station;
     ProgressBars bars(m_window.pbStation(), m_window.pbBox());
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-    Result<std::string> text
-        = ExpandStationEds(MakeGenerateInput(station, m_window.m_modulesDir, ToCodePage(date)), &bars);
-    if (text)
-        m_window.sbStatusBar()->SetPanelText(1, QStringLiteral("Status: OK"));
-    bars.Reset();
-    QApplication::restoreOverrideCursor();
+    Result<std::string> text = Failure {};
+    {
+        // The hourglass and the progress bars end with the run, however it ends.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        struct RunEnd {
+            ProgressBars& Bars;
+            ~RunEnd()
+            {
+                Bars.Reset();
+                QApplication::restoreOverrideCursor();
+            }
+        } runEnd {bars};
+        const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+        text = ExpandStationEds(MakeGenerateInput(station, m_window.m_modulesDir, ToCodePage(date)), &bars);
+        if (text)
+            m_window.sbStatusBar()->SetPanelText(1, QStringLiteral("Status: OK"));
+    }
     if (!text) {
-        ShowError(IdsGenerateError);
+        ShowError(IdsGenerateError, DetailText(text.Error()));
         return;
     }
 
-    // The station file's name without folder and extension is proposed, and fills <FILENAME>
-    // in the file's own code page.
+    // The station file's name without folder and extension is proposed, in the station file's
+    // folder, and fills <FILENAME> in the file's own code page.
     const QString currentFile = FromPath(station.CurrentFile);
     const QString baseName = FromPath(StationBaseName(station.CurrentFile));
-    const QString name = FileDialog::GetSaveFileName(&m_window, baseName, ToQtFilter(Res(IdsEdsFilter)));
+    const QString name
+        = FileDialog::GetSaveFileName(&m_window, baseName, ToQtFilter(Res(IdsEdsFilter)), StartFolder());
     if (name.isEmpty())
         return;
     FillInFileName(text.Value(), ToCodePage(currentFile));
-    if (!WriteEdsFile(ToPath(name), text.Value()))
-        ShowError(IdsGenerateError);
+    if (const Result<void> written = WriteEdsFile(ToPath(name), text.Value()); !written)
+        ShowError(IdsGenerateError, DetailText(written.Error()));
 }
 
 std::filesystem::path FileCommands::HelpFilePath() const
@@ -183,10 +264,20 @@ void FileCommands::HelpContents()
             &m_window, m_window.windowTitle(), Res(IdsNoHelpFile), MessageBox::Icon::Information);
         return;
     }
-    const QString path = QFile::decodeName(QByteArray::fromStdString(HelpFilePath().string()));
+    const QString path = FromPath(HelpFilePath().string());
+    // A viewer started for a file that is not there often shows nothing at all.
+    if (!QFileInfo(path).isFile()) {
+        MessageBox::Show(&m_window, AppTitleText(),
+            UiText("The help file %1 could not be found.", "Die Hilfedatei %1 wurde nicht gefunden.")
+                .arg(path),
+            MessageBox::Icon::None);
+        return;
+    }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
         MessageBox::Show(&m_window, AppTitleText(),
-            QStringLiteral("No program could be started to show the help file %1.").arg(path),
+            UiText("No program could be started to show the help file %1.",
+                "Es konnte kein Programm gestartet werden, das die Hilfedatei %1 anzeigt.")
+                .arg(path),
             MessageBox::Icon::None);
     }
 }

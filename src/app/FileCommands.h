@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include "util/Result.h"
+
 namespace kr39 {
 
 class MainWindow;
@@ -17,10 +19,19 @@ public:
     explicit FileCommands(MainWindow& window);
 
     void Open();
-    void Save();
-    void SaveAs();
+    // Save and Save As report whether the station was written; a failed or cancelled save
+    // leaves the station's file name as it was.
+    bool Save();
+    bool SaveAs();
     void Generate();
     void HelpContents();
+
+    // Before a command replaces or closes a modified station: asks whether to save it first.
+    // True when the command may go on (saved, discarded, or nothing to save).
+    bool MayDiscardStation();
+
+    // Where Open, Save As and Generate start: the station file's folder, else the last one used.
+    QString StartFolder() const;
 
     // The help file and the folder it is looked for in (the program folder).
     void SetHelpFile(const QString& fileName) { m_helpFile = fileName; }
@@ -28,12 +39,19 @@ public:
     std::filesystem::path HelpFilePath() const;
 
 private:
-    void ShowError(int stringId);
+    void ShowError(int stringId, const QString& detail);
+    bool SaveTo(const std::filesystem::path& path);
+    void GenerateEds();
 
     MainWindow& m_window;
     QString m_helpFile;
     std::filesystem::path m_programDir;
 };
+
+// The where and what of a failure as the informative text of a message box.
+QString DetailText(const Failure& failure);
+// The informative text when an operation runs out of memory.
+QString OutOfMemoryText();
 
 // A path chosen in a dialog as the core takes it, and back.
 std::filesystem::path ToPath(const QString& name);

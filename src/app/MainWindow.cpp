@@ -8,6 +8,7 @@
 #include <QToolBar>
 
 #include <exception>
+#include <new>
 
 #include "app/AboutDialog.h"
 #include "app/AppIdentity.h"
@@ -87,8 +88,7 @@ MainWindow::MainWindow(std::filesystem::path modulesDir, QWidget* parent)
     m_statusBar->Panel(5)->installEventFilter(this);
 
     const CommandLayer& c = *m_commands;
-    connect(
-        c.mnuFileNew, &QAction::triggered, this, [this] { RunCommand(this, &MainWindow::mnuFileNew_Click); });
+    connect(c.mnuFileNew, &QAction::triggered, this, [this] { RunCommand(this, &MainWindow::NewCommand); });
     connect(c.mnuFileOpen, &QAction::triggered, this,
         [this] { RunCommand(this, &MainWindow::mnuFileOpen_Click); });
     connect(c.mnuFileSave, &QAction::triggered, this,
@@ -137,15 +137,30 @@ void MainWindow::Init_Timer()
 
 bool MainWindow::LoadCatalog()
 {
-    Result<Catalog> loaded = kr39::LoadCatalog(m_modulesDir);
-    if (!loaded) {
-        MessageBox::Show(isVisible() ? this : nullptr, Res(IdsErrorTitle), Res(IdsInitializationError),
-            MessageBox::Icon::Critical);
-        return false;
+    QString detail;
+    try {
+        Result<Catalog> loaded = kr39::LoadCatalog(m_modulesDir);
+        if (loaded) {
+            m_catalog = std::move(loaded.Value());
+            m_tvCatalog->Fill(m_catalog);
+            return true;
+        }
+        detail = DetailText(loaded.Error());
+    } catch (const std::bad_alloc&) {
+        detail = OutOfMemoryText();
     }
-    m_catalog = std::move(loaded.Value());
-    m_tvCatalog->Fill(m_catalog);
-    return true;
+    // The splash may end while the message is open; the window stays hidden all the same.
+    m_initFailed = true;
+    MessageBox::Show(isVisible() ? this : nullptr, Res(IdsErrorTitle), Res(IdsInitializationError),
+        MessageBox::Icon::Critical, detail);
+    return false;
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    if (visible && m_initFailed)
+        return;
+    QMainWindow::setVisible(visible);
 }
 
 void MainWindow::SetSplash(SplashWindow* splash)
@@ -161,6 +176,11 @@ void MainWindow::Unload(int exitStatus)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A modified station is saved or given up first; Cancel keeps the window open.
+    if (!m_files->MayDiscardStation()) {
+        event->ignore();
+        return;
+    }
     if (m_splash)
         m_splash->close();
     SaveWindowPlacement(this);
@@ -185,6 +205,12 @@ void MainWindow::mnuFileNew_Click()
     NewStation(m_station, m_catalog);
     UpdateCommandState();
     DrawStation();
+}
+
+void MainWindow::NewCommand()
+{
+    if (m_files->MayDiscardStation())
+        mnuFileNew_Click();
 }
 
 void MainWindow::mnuFileOpen_Click()
@@ -282,8 +308,14 @@ void MainWindow::LayoutPass()
         menuHeight + toolBarHeight + statusHeight + TwipsToPixels(MinimumClientHeight(0, 0)));
     if (minimumSize() != minimum)
         setMinimumSize(minimum);
-    if (width() < minimum.width() || height() < minimum.height())
-        resize(std::max(width(), minimum.width()), std::max(height(), minimum.height()));
+    if (width() < minimum.width() || height() < minimum.height()) {
+        // A size forced on the window from outside (the minimum above normally prevents it): it
+        // grows back once the layouts busy with the small size have finished, since a resize in
+        // the middle of them leaves the status bar laid out for the small size. The pass that
+        // follows the resize lays the window out.
+        QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
+        return;
+    }
 
     MainLayoutInput input;
     input.ClientWidth = width() * TwipsPerPixel;

@@ -62,6 +62,9 @@ public:
     // True once the Init step has run and succeeded.
     bool IsInitialized() const { return m_initialized; }
 
+    // Once the catalog could not be read the window is never shown.
+    void setVisible(bool visible) override;
+
     // One layout pass over the current window size.
     void LayoutPass();
 
@@ -92,6 +95,8 @@ private:
     void Load();
     void Init_Timer();
     void Unload(int exitStatus);
+    // The New command as the user gives it: a modified station may be saved first.
+    void NewCommand();
 
     CommandLayer* m_commands = nullptr;
     FileCommands* m_files = nullptr;
@@ -104,6 +109,7 @@ private:
     QPointer<SplashWindow> m_splash;
     int m_exitStatus = 0;
     bool m_initialized = false;
+    bool m_initFailed = false;
     bool m_readyReported = false;
     bool m_inLayout = false;
 };

@@ -1,7 +1,9 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -48,8 +50,22 @@ void Program::Start()
     });
 }
 
+bool InstallQtTranslation(QCoreApplication& app, Language language)
+{
+    if (language != Language::German)
+        return false;
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    return true;
+}
+
 int Main(QApplication& app)
 {
+    InstallQtTranslation(app, UserLanguage());
     // The program ends when the main window is unloaded, not when the splash closes.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("KR39 Standard EDS Generator"));

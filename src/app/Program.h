@@ -7,8 +7,10 @@
 
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
+#include "resources/StringTable.h"
 
 class QApplication;
+class QCoreApplication;
 
 namespace kr39 {
 
@@ -40,6 +42,11 @@ private:
 // answered at once (their text goes to standard error), the splash ends as soon as the
 // catalog is read, and the program quits right after the main window's first redraw.
 inline constexpr char StartupProbeVariable[] = "KR39EDS_QUIT_WHEN_READY";
+
+// In German, Qt's own texts (dialog buttons, file dialogs, shortcut names) are loaded from Qt's
+// translations (qtbase_de in QLibraryInfo::TranslationsPath). Returns whether a translation was
+// installed; without the translation files Qt's texts stay English.
+bool InstallQtTranslation(QCoreApplication& app, Language language);
 
 // The program's entry: runs until the main window is unloaded and returns the exit status.
 int Main(QApplication& app);

@@ -105,6 +105,11 @@ QString Res(StringId id)
     return Res(id, UserLanguage());
 }
 
+QString UiText(const char* english, const char* german)
+{
+    return QString::fromUtf8(UserLanguage() == Language::German ? german : english);
+}
+
 QString AppTitleText()
 {
     return QString::fromUtf8(AppTitle.data(), static_cast<qsizetype>(AppTitle.size()));

@@ -18,6 +18,9 @@ inline constexpr char TagProperty[] = "Tag";
 QString Res(StringId id);
 QString Res(int id, Language language);
 
+// A text of the window that the string table does not hold, in the user's language.
+QString UiText(const char* english, const char* german);
+
 // The application title as a QString.
 QString AppTitleText();
 // "Version 1.0.6".

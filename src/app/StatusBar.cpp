@@ -37,10 +37,12 @@ StatusBar::StatusBar(QWidget* parent)
     ShowClock(QDateTime::currentDateTime());
 }
 
-void StatusBar::SetPanelText(int panel, const QString& text)
+void StatusBar::SetPanelText(int panel, const QString& text, const QString& toolTip)
 {
-    if (QLabel* label = Panel(panel))
+    if (QLabel* label = Panel(panel)) {
         label->setText(text);
+        label->setToolTip(toolTip);
+    }
 }
 
 QString StatusBar::PanelText(int panel) const

@@ -20,8 +20,8 @@ public:
 
     explicit StatusBar(QWidget* parent = nullptr);
 
-    // Panels are numbered 1 to 5.
-    void SetPanelText(int panel, const QString& text);
+    // Panels are numbered 1 to 5. The tooltip (none when empty) goes with the text.
+    void SetPanelText(int panel, const QString& text, const QString& toolTip = QString());
     QString PanelText(int panel) const;
     QLabel* Panel(int panel) const;
 

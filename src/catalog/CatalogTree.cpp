@@ -28,12 +28,20 @@ CatalogTree::CatalogTree(QWidget* parent)
     setDefaultDropAction(Qt::CopyAction);
     setAcceptDrops(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Long entries are read by scrolling sideways, not cut off: the column is as wide as its
+    // widest entry.
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 
 QTreeWidgetItem* CatalogTree::AddNode(QTreeWidgetItem* parent, const std::string& textBytes)
 {
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-    item->setText(0, DecodeWindows1252(textBytes));
+    // The text is shown, and as a tooltip too, up to a few hundred characters.
+    item->setText(0, DecodeForDisplay(textBytes));
+    item->setToolTip(0, ToolTipText(item->text(0)));
     item->setData(0, BytesRole, QByteArray(textBytes.data(), static_cast<qsizetype>(textBytes.size())));
     // A node can be dragged but nothing can be dropped on it.
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);

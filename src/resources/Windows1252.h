@@ -12,6 +12,16 @@ namespace kr39 {
 // the bytes are read as Latin-1.
 QString DecodeWindows1252(std::string_view bytes);
 
+// The bytes decoded for a label, a tree node or a tooltip. A text longer than DisplayTextLimit
+// characters is cut there and ends in "…", so a huge description costs no more to show than a
+// long one.
+inline constexpr std::size_t DisplayTextLimit = 300;
+QString DecodeForDisplay(std::string_view bytes);
+
+// A text as a tooltip: broken at blanks into lines of about 80 characters (a word longer than
+// that stays whole).
+QString ToolTipText(const QString& text);
+
 // The reverse: a text shown by the widgets back to the bytes of the data files. Characters
 // that Windows-1252 cannot hold are replaced.
 std::string EncodeWindows1252(const QString& text);

@@ -2,13 +2,12 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QHelpEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QToolTip>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -84,8 +83,8 @@ std::string NodePictureName(const std::string& partNo, int branchMask)
     return partNo + suffix + ".bmp";
 }
 
-// A label of a part number or description: a text wider than the label ends in "..." on screen
-// (text() keeps all of it) and shows in full as the label's tooltip.
+// A label of a part number or description: a text wider than the label ends in "..." on screen;
+// the text itself is at most a few hundred characters (DecodeForDisplay).
 class ElidedLabel : public QLabel {
 public:
     using QLabel::QLabel;
@@ -99,42 +98,21 @@ protected:
         style()->drawItemText(
             &painter, area, static_cast<int>(alignment()), palette(), isEnabled(), shown, foregroundRole());
     }
-
-    bool event(QEvent* event) override
-    {
-        if (event->type() == QEvent::ToolTip) {
-            if (fontMetrics().horizontalAdvance(text()) > contentsRect().width())
-                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
-            else
-                QToolTip::hideText();
-            return true;
-        }
-        return QLabel::event(event);
-    }
 };
 
-// A caption that must stay whole ("Inputs =", "Ausgänge ="): when the text is wider than the
-// label, it is drawn in a smaller font, down to 8 pixels.
-class ShrinkingLabel : public QLabel {
-public:
-    using QLabel::QLabel;
+// Shows the bytes of a part number or description, and the same text as the label's tooltip.
+void ShowData(QLabel* label, const std::string& bytes)
+{
+    const QString text = DecodeForDisplay(bytes);
+    label->setText(text);
+    label->setToolTip(ToolTipText(text));
+}
 
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        const QRect area = contentsRect();
-        QFont shown = font();
-        for (int size = QFontInfo(shown).pixelSize(); size > 8; --size) {
-            if (QFontMetrics(shown).horizontalAdvance(text()) <= area.width())
-                break;
-            shown.setPixelSize(size - 1);
-        }
-        painter.setFont(shown);
-        style()->drawItemText(
-            &painter, area, static_cast<int>(alignment()), palette(), isEnabled(), text(), foregroundRole());
-    }
-};
+void ClearData(QLabel* label)
+{
+    label->clear();
+    label->setToolTip(QString());
+}
 
 template <class Label = QLabel>
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& geometry, Qt::Alignment alignment,
@@ -272,15 +250,15 @@ void StationView::CreateElements()
 
     // The captions carry the numbers of their texts in the string table until the window's
     // texts are put in.
-    m_totalInputsCaption = MakeLabel<ShrinkingLabel>(this, QStringLiteral("lblTotInp"),
-        TwipRect(120, 120, 855, 255), Qt::AlignRight | Qt::AlignVCenter, true);
+    m_totalInputsCaption = MakeLabel(this, QStringLiteral("lblTotInp"), TwipRect(120, 120, 855, 255),
+        Qt::AlignRight | Qt::AlignVCenter, true);
     m_totalInputsCaption->setText(QStringLiteral("1034"));
     m_totalInputsCaption->setProperty("Tag", QStringLiteral("1034"));
     m_totalInputs = MakeLabel(this, QStringLiteral("lblTotInputs"), TwipRect(1080, 120, 375, 255),
         Qt::AlignLeft | Qt::AlignVCenter, true);
     m_totalInputs->setText(QStringLiteral("0"));
-    m_totalOutputsCaption = MakeLabel<ShrinkingLabel>(this, QStringLiteral("lblTotOut"),
-        TwipRect(120, 360, 855, 255), Qt::AlignRight | Qt::AlignVCenter, true);
+    m_totalOutputsCaption = MakeLabel(this, QStringLiteral("lblTotOut"), TwipRect(120, 360, 855, 255),
+        Qt::AlignRight | Qt::AlignVCenter, true);
     m_totalOutputsCaption->setText(QStringLiteral("1035"));
     m_totalOutputsCaption->setProperty("Tag", QStringLiteral("1035"));
     m_totalOutputs = MakeLabel(this, QStringLiteral("lblTotOutputs"), TwipRect(1080, 360, 375, 255),
@@ -292,6 +270,7 @@ void StationView::DrawStation(Station& station, const std::filesystem::path& mod
 {
     const SlotTable& table = station.Slots;
     const StationSummary summary = SummarizeStation(table);
+    FitTotalsCaptions();
     station.TotalInputs = summary.TotalInputs;
     station.TotalOutputs = summary.TotalOutputs;
 
@@ -299,8 +278,8 @@ void StationView::DrawStation(Station& station, const std::filesystem::path& mod
     const SlotRecord& node = table[0];
     QImage nodePicture = LoadLibraryPicture(modulesDir, NodePictureName(node.PartNo, summary.BranchMask));
     m_pictures[0]->SetImage(nodePicture.isNull() ? ResourceBitmap(BitmapPlaceholder) : nodePicture);
-    m_partNoLabels[0]->setText(DecodeWindows1252(node.PartNo));
-    m_descriptionLabels[0]->setText(DecodeWindows1252(node.Description));
+    ShowData(m_partNoLabels[0], node.PartNo);
+    ShowData(m_descriptionLabels[0], node.Description);
     m_kinds[0] = SlotKind::Module;
 
     for (int slot = 1; slot < SlotCount; ++slot) {
@@ -313,16 +292,16 @@ void StationView::DrawStation(Station& station, const std::filesystem::path& mod
             m_busSegments[i]->Clear();
             m_slotLabels[i]->show();
             m_moduleNumbers[i]->hide();
-            m_partNoLabels[i]->clear();
-            m_descriptionLabels[i]->clear();
+            ClearData(m_partNoLabels[i]);
+            ClearData(m_descriptionLabels[i]);
             break;
         case SlotKind::Filler:
             m_pictures[i]->SetImage(ResourceBitmap(BitmapFiller));
             m_busSegments[i]->SetImage(ResourceBitmap(BitmapBusSegment));
             m_slotLabels[i]->show();
             m_moduleNumbers[i]->hide();
-            m_partNoLabels[i]->clear();
-            m_descriptionLabels[i]->clear();
+            ClearData(m_partNoLabels[i]);
+            ClearData(m_descriptionLabels[i]);
             break;
         case SlotKind::Module: {
             const std::string fileName = record.PartNo + summary.PictureVariant[i] + ".bmp";
@@ -332,8 +311,8 @@ void StationView::DrawStation(Station& station, const std::filesystem::path& mod
             m_slotLabels[i]->hide();
             m_moduleNumbers[i]->setText(QString::number(summary.ModuleNumbers[i]));
             m_moduleNumbers[i]->show();
-            m_partNoLabels[i]->setText(DecodeWindows1252(record.PartNo));
-            m_descriptionLabels[i]->setText(DecodeWindows1252(record.Description));
+            ShowData(m_partNoLabels[i], record.PartNo);
+            ShowData(m_descriptionLabels[i], record.Description);
             break;
         }
         }
@@ -341,6 +320,23 @@ void StationView::DrawStation(Station& station, const std::filesystem::path& mod
 
     m_totalInputs->setText(QString::number(summary.TotalInputs));
     m_totalOutputs->setText(QString::number(summary.TotalOutputs));
+}
+
+void StationView::FitTotalsCaptions()
+{
+    // The captions keep the view's font in every language: one wider than its place grows to
+    // the left, to the view's edge, and beyond that moves the totals to the right.
+    constexpr int kMargin = 2;
+    const int right = Px(120 + 855);
+    const QFontMetrics metrics = m_totalInputsCaption->fontMetrics();
+    const int width = std::max({Px(855), metrics.horizontalAdvance(m_totalInputsCaption->text()) + kMargin,
+        metrics.horizontalAdvance(m_totalOutputsCaption->text()) + kMargin});
+    const int left = std::max(0, right - width);
+    const int push = left + width - right;
+    for (QLabel* caption : {m_totalInputsCaption, m_totalOutputsCaption})
+        caption->setGeometry(left, caption->y(), width, caption->height());
+    for (QLabel* total : {m_totalInputs, m_totalOutputs})
+        total->move(Px(1080) + push, total->y());
 }
 
 void StationView::ShowDragFeedback(int slot)

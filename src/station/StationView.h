@@ -61,6 +61,7 @@ protected:
 
 private:
     void CreateElements();
+    void FitTotalsCaptions();
     void ShowDragFeedback(int slot);
     void RemoveDragFeedback(int slot);
 

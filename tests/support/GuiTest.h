@@ -19,6 +19,12 @@
 #include "app/MainWindow.h"
 #include "station/Station.h"
 
+// GoogleTest prints a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace kr39::test {
 
 inline std::filesystem::path ShippedModules()

@@ -1,0 +1,431 @@
+// The window as a user meets it: the question before unsaved work is replaced, names and folders
+// of the file dialogs, where a failure happened, full texts as tooltips, keys, German texts of
+// Qt's own dialogs, the help file, and the window after a forced shrink.
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTranslator>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QWindow>
+
+#include "GuiTest.h"
+#include "app/FileCommands.h"
+#include "app/Program.h"
+#include "app/SplashWindow.h"
+#include "app/StatusBar.h"
+#include "catalog/CatalogTree.h"
+#include "resources/Windows1252.h"
+#include "station/StationView.h"
+
+// Records the URLs handed to the desktop's viewer (Qt's own seam for QDesktopServices).
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Urls;
+public slots:
+    void Open(const QUrl& url) { Urls.append(url); }
+};
+
+namespace fs = std::filesystem;
+using namespace kr39;
+using namespace kr39::test;
+using Answer = MessageBox::Answer;
+
+namespace {
+
+class Desktop : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        window = LoadedWindow();
+        ASSERT_TRUE(window);
+    }
+    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
+    void Trigger(const char* name)
+    {
+        ASSERT_TRUE(Action(name) && Action(name)->isEnabled()) << name;
+        Action(name)->trigger();
+    }
+    static QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
+    QString CaptionFile() const { return window->windowTitle().section(QStringLiteral(" - "), 1); }
+
+    std::unique_ptr<MainWindow> window;
+};
+
+// --- The question before a modified station is replaced ------------------------------------
+
+struct QuestionCase {
+    const char* Name;
+    const char* Command; // "exit", "close", "new", "open"
+    bool Modified;
+    Answer Reply;
+    const char* SaveAsName; // nullptr: the station has a file; "": the name dialog is cancelled
+    bool GoesOn;
+    bool Written;
+};
+
+class Question : public Desktop, public ::testing::WithParamInterface<QuestionCase> { };
+
+TEST_P(Question, SaveDiscardOrCancel)
+{
+    const QuestionCase& c = GetParam();
+    const fs::path other = Temp() / "other.CSE";
+    std::string lines = "KR39NODE000001\r\nKR39DO08DC24\r\n";
+    for (int i = 0; i < 15; ++i)
+        lines += "None\r\n";
+    WriteFile(other, lines);
+    Place(*window, 2, "KR39DI08DC24");
+    const fs::path named = Temp() / "named.CSE";
+    if (!c.SaveAsName)
+        window->m_station.CurrentFile = named.string();
+    window->m_station.Modified = c.Modified;
+    window->UpdateCommandState();
+    MessageBox::SetNextAnswer(c.Reply);
+    if (c.SaveAsName)
+        FileDialog::SetNextFileName(*c.SaveAsName ? Q(Temp() / c.SaveAsName) : QString());
+    int unloaded = -1;
+    QObject::connect(window.get(), &MainWindow::Unloaded, [&](int status) { unloaded = status; });
+
+    const QString command = QLatin1String(c.Command);
+    if (command == "close") {
+        window->close();
+    } else if (command == "open") {
+        // The open dialog comes after the question (and after a save's own dialog).
+        FileDialog::SetNextFileName(Q(other));
+        Trigger("mnuFileOpen");
+    } else {
+        Trigger(command == "exit" ? "mnuFileExit" : "mnuFileNew");
+    }
+
+    if (c.Modified) {
+        ASSERT_GE(MessageBox::History().size(), 1);
+        EXPECT_EQ(MessageBox::History()[0].Text, "Save changes to the station?");
+        EXPECT_EQ(MessageBox::History()[0].Kind, MessageBox::Icon::Question);
+    } else {
+        EXPECT_TRUE(MessageBox::History().isEmpty());
+    }
+    bool wentOn = false;
+    if (command == "exit" || command == "close")
+        wentOn = unloaded == 0;
+    else if (command == "new")
+        wentOn = window->m_station.Slots[2].PartNo == "None";
+    else
+        wentOn = window->m_station.Slots[1].PartNo == "KR39DO08DC24";
+    EXPECT_EQ(wentOn, c.GoesOn);
+    const fs::path target = c.SaveAsName && *c.SaveAsName ? Temp() / c.SaveAsName : named;
+    EXPECT_EQ(fs::exists(target), c.Written);
+    if (!c.GoesOn) // the station and its state are kept
+        EXPECT_EQ(window->m_station.Slots[2].PartNo, "KR39DI08DC24");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Question,
+    ::testing::Values(QuestionCase {"ExitSaves", "exit", true, Answer::Save, nullptr, true, true},
+        QuestionCase {"ExitDiscards", "exit", true, Answer::Discard, nullptr, true, false},
+        QuestionCase {"ExitCancelled", "exit", true, Answer::Cancel, nullptr, false, false},
+        QuestionCase {"CloseCancelled", "close", true, Answer::Cancel, nullptr, false, false},
+        QuestionCase {"CloseSavesUnnamedUnderANewName", "close", true, Answer::Save, "new.CSE", true, true},
+        QuestionCase {"CloseWhenTheNameIsCancelled", "close", true, Answer::Save, "", false, false},
+        QuestionCase {"CloseWhenTheSaveFails", "close", true, Answer::Save, "missing/x.CSE", false, false},
+        QuestionCase {"NewDiscards", "new", true, Answer::Discard, nullptr, true, false},
+        QuestionCase {"NewCancelled", "new", true, Answer::Cancel, nullptr, false, false},
+        QuestionCase {"OpenSaves", "open", true, Answer::Save, nullptr, true, true},
+        QuestionCase {"OpenCancelled", "open", true, Answer::Cancel, nullptr, false, false},
+        QuestionCase {"OpenUnmodifiedAsksNothing", "open", false, Answer::Cancel, nullptr, true, false},
+        QuestionCase {"ExitUnmodifiedAsksNothing", "exit", false, Answer::Cancel, nullptr, true, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(Desktop, QuestionIsGerman)
+{
+    qputenv("LANGUAGE", "de_DE");
+    Place(*window, 2, "KR39DI08DC24");
+    MessageBox::SetNextAnswer(Answer::Cancel);
+    Trigger("mnuFileNew");
+    ASSERT_EQ(MessageBox::History().size(), 1);
+    EXPECT_EQ(MessageBox::History()[0].Text, QString::fromUtf8("Änderungen an der Station speichern?"));
+}
+
+// --- Names and folders of the file dialogs ---------------------------------------------------
+
+struct ExtensionCase {
+    const char* Name;
+    const char* Filter;
+    const char* Result;
+};
+
+class Extension : public ::testing::TestWithParam<ExtensionCase> { };
+
+TEST_P(Extension, AddedOnlyWhenTheNameHasNone)
+{
+    EXPECT_EQ(WithFilterExtension(QLatin1String(GetParam().Name), QLatin1String(GetParam().Filter)),
+        QLatin1String(GetParam().Result));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Extension,
+    ::testing::Values(ExtensionCase {"/d/Line4", "Configuration files (*.CSE)", "/d/Line4.CSE"},
+        ExtensionCase {"/d.x/Line4", "EDS Dateien (*.EDS)", "/d.x/Line4.EDS"},
+        ExtensionCase {"/d/Line4.cse", "Configuration files (*.CSE)", "/d/Line4.cse"},
+        ExtensionCase {"/d/Line4.v2", "EDS files (*.EDS)", "/d/Line4.v2"},
+        ExtensionCase {"/d/Line4", "All files (*.*)", "/d/Line4"},
+        ExtensionCase {"/d/Line4", "All files (*)", "/d/Line4"}, ExtensionCase {"", "EDS files (*.EDS)", ""}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(Desktop, TypedNamesGetTheExtensionOfTheFileType)
+{
+    Place(*window, 1, "KR39DI08DC24");
+    FileDialog::SetNextFileName(Q(Temp() / "Line4"));
+    Trigger("mnuFileSaveAs");
+    EXPECT_TRUE(fs::exists(Temp() / "Line4.CSE"));
+    EXPECT_EQ(CaptionFile(), Q(Temp() / "Line4.CSE"));
+    FileDialog::SetNextFileName(Q(Temp() / "Line4"));
+    Trigger("mnuFileGenerate");
+    EXPECT_TRUE(fs::exists(Temp() / "Line4.EDS"));
+    EXPECT_FALSE(fs::exists(Temp() / "Line4"));
+}
+
+TEST_F(Desktop, DialogsStartInTheStationsFolderElseTheLastOneUsed)
+{
+    EXPECT_EQ(FileDialog::LastFolder(), QDir::homePath()); // nothing used yet
+    fs::create_directories(Temp() / "a");
+    fs::create_directories(Temp() / "b");
+    Place(*window, 1, "KR39DI08DC24");
+    FileDialog::SetNextFileName(Q(Temp() / "a" / "one.CSE"));
+    Trigger("mnuFileSaveAs");
+    FileDialog::SetNextFileName(Q(Temp() / "b" / "x.EDS"));
+    Trigger("mnuFileGenerate"); // the last folder used becomes b
+    Trigger("mnuFileSaveAs"); // cancelled
+    Trigger("mnuFileNew");
+    Trigger("mnuFileOpen"); // cancelled
+    const auto& requests = FileDialog::History();
+    ASSERT_EQ(requests.size(), 4);
+    EXPECT_EQ(requests[0].Folder, QDir::homePath());
+    EXPECT_EQ(requests[1].Folder, Q(Temp() / "a")); // the station's folder
+    EXPECT_EQ(requests[1].ProposedName, "one");
+    EXPECT_EQ(requests[2].Folder, Q(Temp() / "a"));
+    EXPECT_EQ(requests[3].Folder, Q(Temp() / "b")); // no station file: the last folder
+}
+
+TEST_F(Desktop, FailedSaveAsKeepsThePreviousName)
+{
+    Place(*window, 1, "KR39DI08DC24");
+    FileDialog::SetNextFileName(Q(Temp() / "first.CSE"));
+    Trigger("mnuFileSaveAs");
+    Place(*window, 2, "KR39DI08DC24");
+    FileDialog::SetNextFileName(Q(Temp() / "missing" / "second.CSE"));
+    Trigger("mnuFileSaveAs");
+    ASSERT_EQ(MessageBox::History().size(), 1);
+    EXPECT_EQ(MessageBox::History()[0].Text, "Error when saving data!!!");
+    EXPECT_EQ(CaptionFile(), Q(Temp() / "first.CSE"));
+    EXPECT_TRUE(window->m_station.Modified);
+    FileDialog::ClearHistory();
+    Trigger("mnuFileGenerate");
+    ASSERT_EQ(FileDialog::History().size(), 1);
+    EXPECT_EQ(FileDialog::History()[0].ProposedName, "first");
+}
+
+// --- Failures: where, and memory ----------------------------------------------------------------
+
+TEST_F(Desktop, RunningOutOfMemoryInGenerateIsTheGenerationMessage)
+{
+    Place(*window, 1, "KR39DI08DC24");
+    FileDialog::SetNextFileName(Q(Temp() / "Line4.CSE"));
+    Trigger("mnuFileSaveAs");
+    // The first progress step fails as an allocation would.
+    auto connection = QObject::connect(window->pbStation(), &QProgressBar::valueChanged, [](int value) {
+        if (value > 0)
+            throw std::bad_alloc();
+    });
+    Trigger("mnuFileGenerate");
+    QObject::disconnect(connection);
+    ASSERT_EQ(MessageBox::History().size(), 1);
+    EXPECT_EQ(MessageBox::History()[0].Text, "Error when generating data!!!");
+    EXPECT_EQ(MessageBox::History()[0].Detail, "There is not enough memory for this operation.");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(window->pbStation()->value(), 0);
+    // The program goes on: the next run works.
+    MessageBox::ClearHistory();
+    FileDialog::SetNextFileName(Q(Temp() / "out.EDS"));
+    Trigger("mnuFileGenerate");
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+    EXPECT_TRUE(fs::exists(Temp() / "out.EDS"));
+}
+
+// --- Texts: tooltips, huge descriptions ---------------------------------------------------------
+
+TEST_F(Desktop, TreeEntriesAndStationLabelsShowTheirTextInFullAsTooltip)
+{
+    const QTreeWidgetItem* group = window->tvCatalog()->FindNode(QStringLiteral("r05"));
+    ASSERT_TRUE(group && group->childCount() > 0);
+    for (int i = 0; i < group->childCount(); ++i)
+        EXPECT_EQ(group->child(i)->toolTip(0), group->child(i)->text(0));
+    EXPECT_EQ(window->tvCatalog()->textElideMode(), Qt::ElideNone);
+
+    Place(*window, 3, "KR39SER01"); // a " C " module: it goes to the branch's end
+    auto* description = window->picVexaConf()->findChild<QLabel*>("lblModDesc_4");
+    EXPECT_EQ(description->toolTip(), "Serial interface RS-232 C / RS-485");
+    EXPECT_EQ(window->picVexaConf()->findChild<QLabel*>("lblModPN_4")->toolTip(), "KR39SER01");
+    window->picVexaIO_DblClick(4);
+    EXPECT_EQ(description->toolTip(), "");
+}
+
+TEST_F(Desktop, HugeDescriptionsAreShownCutAfterAFewHundredCharacters)
+{
+    // A catalog whose module has a description of 1 MB, with " C " at its very end.
+    fs::copy(ShippedModules(), Temp() / "modules");
+    std::string catalog = ReadFile(Temp() / "modules" / "pn.dat");
+    const std::string huge = std::string(1 << 20, 'x') + " C end";
+    const std::size_t at = catalog.find("KR39DI08DC24 ") + 13;
+    catalog.replace(at, catalog.find('\r', at) - at, huge);
+    WriteFile(Temp() / "modules" / "pn.dat", catalog);
+    auto big = LoadedWindow(Temp() / "modules");
+
+    const QTreeWidgetItem* group = big->tvCatalog()->FindNode(QStringLiteral("r01"));
+    ASSERT_TRUE(group);
+    const QString entry = group->child(0)->text(0);
+    EXPECT_EQ(entry.size(), static_cast<qsizetype>(DisplayTextLimit) + 1);
+    EXPECT_TRUE(entry.endsWith(QChar(0x2026)));
+    EXPECT_LE(group->child(0)->toolTip(0).size(), entry.size() + entry.size() / 40);
+
+    for (int slot = 1; slot <= 16; ++slot)
+        Place(*big, slot, "KR39DI08DC24");
+    auto* label = big->picVexaConf()->findChild<QLabel*>("lblModDesc_16");
+    EXPECT_EQ(label->text().size(), static_cast<qsizetype>(DisplayTextLimit) + 1);
+    // The station keeps the whole description: the " C " rule still sees it.
+    EXPECT_EQ(big->m_station.Slots[16].Description, huge);
+}
+
+TEST(DisplayText, ToolTipLinesBreakAtBlanks)
+{
+    EXPECT_EQ(ToolTipText(QStringLiteral("short text")), "short text");
+    const QString words = QString(QStringLiteral("word ")).repeated(40).trimmed();
+    const QStringList lines = ToolTipText(words).split('\n');
+    EXPECT_GT(lines.size(), 2);
+    for (const QString& line : lines)
+        EXPECT_LE(line.size(), 80);
+    EXPECT_EQ(lines.join(' '), words);
+}
+
+TEST_F(GuiTest, GermanTotalsCaptionsFitInTheFontOfTheEnglishOnes)
+{
+    qputenv("LANGUAGE", "de_DE");
+    auto window = LoadedWindow();
+    const StationView* view = window->picVexaConf();
+    for (const char* name : {"lblTotInp", "lblTotOut"}) {
+        const auto* caption = view->findChild<QLabel*>(QLatin1String(name));
+        EXPECT_TRUE(caption->text().contains(QString::fromUtf8("nge =")));
+        EXPECT_EQ(caption->font(), view->font());
+        EXPECT_GE(caption->contentsRect().width(), caption->fontMetrics().horizontalAdvance(caption->text()));
+        EXPECT_GE(caption->x(), 0);
+    }
+    const auto* caption = view->findChild<QLabel*>("lblTotInp");
+    EXPECT_GT(view->findChild<QLabel*>("lblTotInputs")->x(), caption->geometry().right());
+}
+
+// --- Keys, German, help ----------------------------------------------------------------------
+
+TEST_F(Desktop, ShortcutsRunTheirCommands)
+{
+    const std::pair<const char*, const char*> keys[] = {{"mnuFileNew", "Ctrl+N"}, {"mnuFileOpen", "Ctrl+O"},
+        {"mnuFileSave", "Ctrl+S"}, {"mnuFileSaveAs", "Ctrl+Shift+S"}, {"mnuHelpContents", "F1"}};
+    for (const auto& [action, key] : keys)
+        EXPECT_EQ(Action(action)->shortcut(), QKeySequence(QLatin1String(key))) << action;
+
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Place(*window, 2, "KR39DI08DC24");
+    FileDialog::SetNextFileName(Q(Temp() / "keys.CSE"));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(fs::exists(Temp() / "keys.CSE"));
+    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier); // cancelled
+    ASSERT_EQ(FileDialog::History().size(), 2);
+    EXPECT_FALSE(FileDialog::History()[1].Save);
+}
+
+TEST(QtTranslation, LoadedInGermanOnly)
+{
+    auto* app = QCoreApplication::instance();
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    EXPECT_FALSE(InstallQtTranslation(*app, Language::English));
+    EXPECT_EQ(cancel(), "Cancel");
+    ASSERT_TRUE(InstallQtTranslation(*app, Language::German))
+        << "Qt's German translation (Debian qt6-translations-l10n) is missing";
+    EXPECT_EQ(cancel(), "Abbrechen");
+    for (auto* translator : app->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    EXPECT_EQ(cancel(), "Cancel");
+}
+
+TEST_F(Desktop, HelpFileIsBuiltBesideTheProgramAndOpened)
+{
+    const fs::path help = window->Files()->HelpFilePath();
+    EXPECT_EQ(help, fs::path(KR39_BIN_DIR) / "KR39_EDS.chm");
+    ASSERT_TRUE(fs::exists(help));
+    EXPECT_EQ(ReadFile(help).substr(0, 4), "ITSF"); // a compiled HTML help file
+
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+    Trigger("mnuHelpContents");
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(recorder.Urls.size(), 1);
+    EXPECT_EQ(recorder.Urls[0].toLocalFile(), Q(help));
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+
+    // A help file that is not there is said so, in the user's language.
+    qputenv("LANGUAGE", "de");
+    window->Files()->SetProgramDir(Temp());
+    Trigger("mnuHelpContents");
+    ASSERT_EQ(MessageBox::History().size(), 1);
+    EXPECT_TRUE(MessageBox::History()[0].Text.startsWith("Die Hilfedatei"));
+}
+
+// --- Start-up and the window's size ------------------------------------------------------------
+
+TEST_F(GuiTest, MissingCatalogNeverShowsTheWindowEvenWhenTheSplashEndsDuringTheMessage)
+{
+    Program program(Temp() / "modules");
+    int status = -1;
+    QObject::connect(&program, &Program::Ended, [&](int s) { status = s; });
+    bool splashEnded = false;
+    MessageBox::SetOnShown([&](const MessageBox::Shown& shown) {
+        EXPECT_FALSE(shown.Detail.isEmpty()); // where the catalog was looked for
+        // The splash's time runs out while the message is open.
+        if (program.Splash()) {
+            program.Splash()->CloseSplash();
+            splashEnded = true;
+            EXPECT_FALSE(program.Window()->isVisible());
+        }
+    });
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] { return status != -1; }, 2000));
+    EXPECT_TRUE(splashEnded);
+    EXPECT_EQ(status, 1);
+    EXPECT_FALSE(program.Window()->isVisible());
+}
+
+TEST_F(Desktop, ForcedShrinkGrowsBackWithTheStatusBarIntact)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QSize normal = window->size();
+    // As a window manager (or xdotool) can, below the window's minimum.
+    window->windowHandle()->resize(600, 400);
+    ASSERT_TRUE(WaitFor([&] { return window->size() == normal; }, 2000));
+    QTest::qWait(50);
+    StatusBar* bar = window->sbStatusBar();
+    const QRect time = bar->Panel(5)->geometry();
+    EXPECT_TRUE(bar->rect().contains(time)) << time.x();
+    EXPECT_GT(time.left(), bar->width() - 100);
+    const int dateLeft = bar->Panel(4)->mapTo(window.get(), QPoint(0, 0)).x();
+    EXPECT_LT(window->pbBox()->geometry().right(), dateLeft);
+}
+
+} // namespace
+
+#include "DesktopTest.moc"
