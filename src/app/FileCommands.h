@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <string>
 
 namespace kr39 {
 
@@ -29,6 +30,7 @@ public:
 
 private:
     void ShowError(int stringId);
+    void ReportEdsCheck(const QString& fileName, const std::string& text);
 
     MainWindow& m_window;
     QString m_helpFile;
