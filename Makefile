@@ -4,7 +4,7 @@ BUILD_DIR = build/$(PRESET)
 BIN = $(BUILD_DIR)/bin
 
 PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev libgtest-dev \
-           libgmock-dev libbenchmark-dev python3 xvfb xauth fonts-dejavu-core
+           libgmock-dev libbenchmark-dev python3 xvfb xauth fonts-dejavu-core locales
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
