@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -472,7 +473,7 @@ std::optional<long double> NumberOf(std::string_view text, bool real)
         char* end = nullptr;
         errno = 0;
         const long double value = std::strtold(s.c_str(), &end);
-        if (end != s.c_str() + s.size() || errno != 0)
+        if (end != s.c_str() + s.size() || errno != 0 || !std::isfinite(value))
             return std::nullopt;
         return value;
     }
