@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,14 +37,18 @@ struct EdsEntry {
 struct EdsSection {
     std::string Name;
     int Line = 0;
-    std::vector<EdsEntry> Entries;
+    std::vector<EdsEntry> Entries; // in file order, each keyword once
+    std::map<std::string, std::size_t, std::less<>> Index; // keyword -> position in Entries
 
-    // The first entry with this keyword; nullptr when there is none.
+    // The entry with this keyword; nullptr when there is none.
     const EdsEntry* Find(std::string_view keyword) const;
+    // Adds the entry unless its keyword is there already; returns whether it was added.
+    bool Add(EdsEntry entry);
 };
 
 struct EdsDocument {
-    std::vector<EdsSection> Sections; // the first of each name; a repeated header is reported
+    std::vector<EdsSection> Sections; // each name once; a repeated header adds to the first
+    std::map<std::string, std::size_t, std::less<>> Index; // name -> position in Sections
 
     const EdsSection* Find(std::string_view name) const;
 };

@@ -173,17 +173,16 @@ private:
             Error(line, "section header without a name");
             return;
         }
-        for (std::size_t s = 0; s < m_doc.Sections.size(); ++s) {
-            if (m_doc.Sections[s].Name == name) {
-                // Its entries count as the first one's, so that a keyword in both is found.
-                Error(line,
-                    "section [" + name + "] appears again (first at line "
-                        + std::to_string(m_doc.Sections[s].Line) + ")");
-                m_section = static_cast<int>(s);
-                return;
-            }
+        if (const auto it = m_doc.Index.find(name); it != m_doc.Index.end()) {
+            // Its entries count as the first one's, so that a keyword in both is found.
+            Error(line,
+                "section [" + name + "] appears again (first at line "
+                    + std::to_string(m_doc.Sections[it->second].Line) + ")");
+            m_section = static_cast<int>(it->second);
+            return;
         }
-        m_doc.Sections.push_back({name, line, {}});
+        m_doc.Index.emplace(name, m_doc.Sections.size());
+        m_doc.Sections.push_back({name, line, {}, {}});
         m_section = static_cast<int>(m_doc.Sections.size()) - 1;
     }
 
@@ -211,7 +210,9 @@ private:
             Error(line, "a string outside an entry");
             DropPendingKeyword();
         } else {
-            if (m_field.HasText)
+            if (m_field.HasText && m_field.TextLine != line)
+                Error(line, "',' missing before the string");
+            else if (m_field.HasText)
                 Error(line, "text and a string in one field: " + Quote(Trimmed(m_field.Text)));
             if (!m_field.HasString && !m_field.HasText)
                 m_field.Line = line;
@@ -240,19 +241,19 @@ private:
             }
             return;
         }
-        if (m_field.HasString) {
+        // Text on a new line after a field's text or string, with no ',' between, is either
+        // a missing ',' or, when '=' follows, the keyword of the next entry.
+        const bool newLine = (m_field.HasText || m_field.HasString) && m_lastTokenLine != line;
+        if (m_field.HasString && !m_field.HasText && !newLine)
             Error(line, "text and a string in one field");
-            m_field.HasString = false;
-        }
         if (!m_field.HasText || m_field.TextLine != line) {
-            if (!m_field.HasText) {
-                m_field.Line = line;
-                m_field.TokenLineBefore = m_lastTokenLine;
-            } else {
-                // Text on a new line after text with no ',' between.
+            if (newLine) {
                 m_field.SplitLine = line;
-                m_field.TokenLineBefore = m_field.TextLine;
+                m_field.TokenLineBefore = m_lastTokenLine;
                 m_field.Text += ' ';
+            } else if (!m_field.HasText) {
+                m_field.Line = m_field.HasString ? m_field.Line : line;
+                m_field.TokenLineBefore = m_lastTokenLine;
             }
             m_field.LineText.clear();
             m_field.TextLine = line;
@@ -342,7 +343,7 @@ private:
                     + std::to_string(before->Line) + ")");
             return;
         }
-        section.Entries.push_back(std::move(m_entry));
+        section.Add(std::move(m_entry));
     }
 
     void DropPendingKeyword()
@@ -368,20 +369,22 @@ private:
 
 const EdsEntry* EdsSection::Find(std::string_view keyword) const
 {
-    for (const auto& entry : Entries) {
-        if (entry.Keyword == keyword)
-            return &entry;
-    }
-    return nullptr;
+    const auto it = Index.find(keyword);
+    return it == Index.end() ? nullptr : &Entries[it->second];
+}
+
+bool EdsSection::Add(EdsEntry entry)
+{
+    if (!Index.emplace(entry.Keyword, Entries.size()).second)
+        return false;
+    Entries.push_back(std::move(entry));
+    return true;
 }
 
 const EdsSection* EdsDocument::Find(std::string_view name) const
 {
-    for (const auto& section : Sections) {
-        if (section.Name == name)
-            return &section;
-    }
-    return nullptr;
+    const auto it = Index.find(name);
+    return it == Index.end() ? nullptr : &Sections[it->second];
 }
 
 EdsDocument ParseEds(std::string_view text, std::vector<EdsFinding>& findings)
