@@ -74,7 +74,7 @@ def module_lines(module):
         "<START>",
         # The generator fills in the module number in hexadecimal here; the parameter names
         # carry it in decimal ("Box 10" is module 0A).
-        "        $ Module <SLOTNO> (hex; decimal in the names, Box NN): %s, %s" % (
+        "        $ Module 0x<SLOTNO> (hexadecimal; \"Box NN\" below is the same number in decimal): %s, %s" % (
             module["part"], module["description"]),
     ]
     for index, param in enumerate(module["params"], start=1):
