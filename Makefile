@@ -5,7 +5,7 @@ BIN = $(BUILD_DIR)/bin
 
 PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev libgtest-dev \
            libgmock-dev libbenchmark-dev python3 xvfb xauth fonts-dejavu-core fp-utils \
-           qt6-translations-l10n
+           qt6-translations-l10n locales
 # Only for `make run`: the viewer of the help file and the opener that finds it.
 RUN_PACKAGES = xchm xdg-utils
 FUZZ_PACKAGES = clang libclang-rt-14-dev

@@ -5,7 +5,8 @@
   KR39NODE000001.dat   the master template: the station's EDS with the generator's tags
   <PartNo>.dat         one module description file per module
 
-All files are Windows-1252 text with CR LF line ends. Run from anywhere:
+All files are ASCII text with CR LF line ends; the station's file name ("<FILENAME>") stands
+in comments only. Run from anywhere:
   python3 scripts/make_module_data.py [OUTPUT_DIR]
 """
 import os
@@ -16,8 +17,9 @@ import kr39_family as family  # noqa: E402
 
 
 def write_text(path, lines):
+    """ASCII text with CR LF line ends, as EDS files are."""
     with open(path, "wb") as f:
-        f.write(("\r\n".join(lines) + "\r\n").encode("cp1252"))
+        f.write(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
 
 def catalog_lines():
@@ -48,9 +50,8 @@ def param_entry(number, path, param, name):
     """A parameter entry whose first line holds everything up to the name, so that the name
     (with the box tag in module files) stands on the line that the generator renumbers."""
     code, size = param["type"]
-    descriptor = "0x0002" if param["enum"] else "0x0000"
-    head = "        Param%d = 0, 6, %s, %s, %s, %d, %s," % (
-        number, quoted(path), descriptor, code, size, quoted(name))
+    head = "        Param%d = 0, 6, %s, 0x%04X, %s, %d, %s," % (
+        number, quoted(path), family.descriptor(param), code, size, quoted(name))
     return [
         head,
         field(quoted(param["units"]) + ",", "units"),
@@ -71,7 +72,10 @@ def module_lines(module):
         "$ The generator copies the block below into the station's EDS once for every",
         "$ placed module, with the module's box text and number filled in.",
         "<START>",
-        "        $ Module <SLOTNO>: %s, %s" % (module["part"], module["description"]),
+        # The generator fills in the module number in hexadecimal here; the parameter names
+        # carry it in decimal ("Box 10" is module 0A).
+        "        $ Module 0x<SLOTNO> (hexadecimal; \"Box NN\" below is the same number in decimal): %s, %s" % (
+            module["part"], module["description"]),
     ]
     for index, param in enumerate(module["params"], start=1):
         path = "20 64 24 <SLOTNO> 30 %02X" % index
@@ -80,22 +84,24 @@ def module_lines(module):
     return lines
 
 
+# MAC ID and baud rate are set by the rotary switches and the module count is measured: a
+# scanner reads them but never writes them.
 NODE_PARAMS = [
-    ("20 03 24 01 30 01", {"name": "MAC ID", "help": "Node address, set by the rotary switches",
-                           "type": family.USINT, "units": "", "min": 0, "max": 63, "default": 63,
-                           "enum": None}),
-    ("20 03 24 01 30 02", {"name": "Baud rate", "help": "Set by the rotary switch",
-                           "type": family.USINT, "units": "", "min": 0, "max": 2, "default": 0,
-                           "enum": [(0, "125 kBd"), (1, "250 kBd"), (2, "500 kBd")]}),
-    ("20 65 24 01 30 01", {"name": "Bus fault", "help": "What all outputs do after a bus fault",
-                           "type": family.USINT, "units": "", "min": 0, "max": 1, "default": 0,
-                           "enum": [(0, "Module settings"), (1, "Clear all")]}),
-    ("20 65 24 01 30 02", {"name": "Station check", "help": "Compare the placed modules with the "
-                           "configuration at start-up", "type": family.BOOL, "units": "", "min": 0,
-                           "max": 1, "default": 1, "enum": family.OFF_ON}),
-    ("20 65 24 01 30 03", {"name": "Module count", "help": "Modules found at start-up",
-                           "type": family.USINT, "units": "", "min": 0, "max": 16, "default": 0,
-                           "enum": None}),
+    ("20 03 24 01 30 01", family.value_param(
+        "MAC ID", "Node address, set by the rotary switches", family.USINT, 0, 63, 63,
+        flags=family.READ_ONLY)),
+    ("20 03 24 01 30 02", family.enum_param(
+        "Baud rate", "Set by the rotary switch", [(0, "125 kBd"), (1, "250 kBd"), (2, "500 kBd")], 0,
+        units="kBd", flags=family.READ_ONLY)),
+    ("20 65 24 01 30 01", family.enum_param(
+        "Bus fault", "What all outputs do after a bus fault", [(0, "Module settings"), (1, "Clear all")],
+        0)),
+    ("20 65 24 01 30 02", family.enum_param(
+        "Station check", "Compare the placed modules with the configuration at start-up",
+        family.OFF_ON, 1, family.BOOL)),
+    ("20 65 24 01 30 03", family.value_param(
+        "Module count", "Modules found at start-up", family.USINT, 0, 16, 0,
+        flags=family.READ_ONLY | family.MONITOR)),
 ]
 
 
@@ -107,7 +113,7 @@ def template_lines():
         "$ and generate again rather than changing this file by hand.",
         "",
         "[File]",
-        "        DescText = \"KR39 station <FILENAME>\";",
+        "        DescText = \"KR39 station with the DeviceNet bus node %s\";" % family.NODE,
         "        CreateDate = <DATESTRING>;",
         "        CreateTime = 00:00:00;",
         "        ModDate = <DATESTRING>;",

@@ -1,13 +1,12 @@
 #include "app/FileCommands.h"
 
 #include <QApplication>
-#include <QDate>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QProgressBar>
 #include <QStringDecoder>
+#include <QStringList>
 #include <QUrl>
 
 #include <algorithm>
@@ -19,7 +18,10 @@
 #include "app/ResourceStrings.h"
 #include "app/StatusBar.h"
 #include "config/StationFile.h"
+#include "eds/EdsCheck.h"
 #include "eds/EdsGenerator.h"
+#include "eds/EdsValues.h"
+#include "resources/Windows1252.h"
 #include "util/Paths.h"
 
 namespace kr39 {
@@ -229,8 +231,7 @@ void FileCommands::GenerateEds()
                 QApplication::restoreOverrideCursor();
             }
         } runEnd {bars};
-        const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-        text = ExpandStationEds(MakeGenerateInput(station, m_window.m_modulesDir, ToCodePage(date)), &bars);
+        text = ExpandStationEds(MakeGenerateInput(station, m_window.m_modulesDir, TodayEdsDate()), &bars);
         if (text)
             m_window.sbStatusBar()->SetPanelText(1, QStringLiteral("Status: OK"));
     }
@@ -239,17 +240,43 @@ void FileCommands::GenerateEds()
         return;
     }
 
-    // The station file's name without folder and extension is proposed, in the station file's
-    // folder, and fills <FILENAME> in the file's own code page.
-    const QString currentFile = FromPath(station.CurrentFile);
+    // The station file's name without folder and extension is proposed, and fills <FILENAME>.
     const QString baseName = FromPath(StationBaseName(station.CurrentFile));
     const QString name
         = FileDialog::GetSaveFileName(&m_window, baseName, ToQtFilter(Res(IdsEdsFilter)), StartFolder());
     if (name.isEmpty())
         return;
-    FillInFileName(text.Value(), ToCodePage(currentFile));
-    if (const Result<void> written = WriteEdsFile(ToPath(name), text.Value()); !written)
+    FillInFileName(text.Value(), station.CurrentFile);
+    if (const Result<void> written = WriteEdsFile(ToPath(name), text.Value()); !written) {
         ShowError(IdsGenerateError, DetailText(written.Error()));
+        return;
+    }
+    ReportEdsCheck(name, text.Value());
+}
+
+// The new file judged by the EDS rules: warnings counted in the status bar, errors shown with
+// their first lines, so that a library that makes invalid EDS files is seen at once.
+void FileCommands::ReportEdsCheck(const QString& fileName, const std::string& text)
+{
+    const auto findings = CheckEds(text);
+    const int warnings = CountFindings(findings, Severity::Warning);
+    if (warnings > 0) {
+        m_window.sbStatusBar()->SetPanelText(
+            1, QStringLiteral("Status: OK (%1 warning%2)").arg(warnings).arg(warnings == 1 ? "" : "s"));
+    }
+    if (CountFindings(findings, Severity::Error) == 0)
+        return;
+    constexpr int shownLines = 10;
+    QStringList lines;
+    const std::string file = ToPath(fileName).filename().string();
+    for (const auto& finding : findings) {
+        if (finding.Level == Severity::Error && lines.size() < shownLines)
+            lines << DecodeWindows1252(FormatFinding(file, finding));
+    }
+    MessageBox::Show(&m_window, AppTitleText(),
+        QStringLiteral("The EDS file was written, but it breaks the EDS rules:\n\n")
+            + lines.join(QLatin1Char('\n')),
+        MessageBox::Icon::Critical);
 }
 
 std::filesystem::path FileCommands::HelpFilePath() const

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <string>
 
 #include "util/Result.h"
 
@@ -42,6 +43,7 @@ private:
     void ShowError(int stringId, const QString& detail);
     bool SaveTo(const std::filesystem::path& path);
     void GenerateEds();
+    void ReportEdsCheck(const QString& fileName, const std::string& text);
 
     MainWindow& m_window;
     QString m_helpFile;

@@ -57,4 +57,7 @@ void AddStationCommands(CLI::App& app, CliContext& context);
 // The generate command: a station file's EDS ("Error when generating data!!!").
 void AddGenerateCommand(CLI::App& app, CliContext& context);
 
+// The check and check-library commands: EDS files and the module library by the EDS rules.
+void AddCheckCommands(CLI::App& app, CliContext& context);
+
 } // namespace kr39

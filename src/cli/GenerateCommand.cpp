@@ -1,7 +1,5 @@
 // kr39eds-cli generate: writes the EDS file of a station file.
 
-#include <clocale>
-#include <ctime>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -10,6 +8,7 @@
 
 #include "cli/CliSupport.h"
 #include "eds/EdsGenerator.h"
+#include "eds/EdsValues.h"
 #include "util/Paths.h"
 
 namespace kr39 {
@@ -19,21 +18,8 @@ namespace {
 struct GenerateArgs {
     std::string Station;
     std::string Output; // empty: the base name and ".EDS" beside the station file
-    std::string Date; // empty: today in the user's short date format
-    bool DateGiven = false;
+    std::string Date; // an EDS date "mm-dd-yyyy"; empty: today
 };
-
-// Today's date in the short date format of the user's locale (LC_TIME), without a time.
-std::string TodayShortDate()
-{
-    std::setlocale(LC_TIME, "");
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    char text[64];
-    const auto length = std::strftime(text, sizeof text, "%x", &local);
-    return std::string(text, length);
-}
 
 int RunGenerate(const CliContext& context, const GenerateArgs& args)
 {
@@ -44,7 +30,7 @@ int RunGenerate(const CliContext& context, const GenerateArgs& args)
     UpdateTotals(station); // as the station view computes them at its redraw
 
     const auto input
-        = MakeGenerateInput(station, context.ModulesDir(), args.DateGiven ? args.Date : TodayShortDate());
+        = MakeGenerateInput(station, context.ModulesDir(), args.Date.empty() ? TodayEdsDate() : args.Date);
     const std::filesystem::path stationPath(args.Station);
     const auto output = args.Output.empty()
         ? stationPath.parent_path() / (StationBaseName(args.Station) + ".EDS")
@@ -81,12 +67,22 @@ void AddGenerateCommand(CLI::App& app, CliContext& context)
         ->check([](const std::string& name) {
             return name.empty() ? std::string("an empty file name") : std::string();
         });
-    command->add_option("--date", args->Date, "the text for the date (default: today, short date format)")
-        ->type_name("TEXT");
-    command->callback([&context, args, command] {
-        args->DateGiven = command->count("--date") > 0;
-        context.Run = [&context, args] { return RunGenerate(context, *args); };
-    });
+    // Either form is taken and written as the EDS date mm-dd-yyyy; anything else is a usage error.
+    command
+        ->add_option(
+            "--date", args->Date, "the date of the EDS file, YYYY-MM-DD or mm-dd-yyyy (default: today)")
+        ->type_name("DATE")
+        ->transform(CLI::Validator(
+            [](std::string& text) {
+                const auto date = ParseDateOption(text);
+                if (!date)
+                    return "not a date YYYY-MM-DD or mm-dd-yyyy: " + text;
+                text = *date;
+                return std::string();
+            },
+            "", "DATE"));
+    command->callback(
+        [&context, args] { context.Run = [&context, args] { return RunGenerate(context, *args); }; });
 }
 
 } // namespace kr39

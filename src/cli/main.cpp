@@ -22,6 +22,7 @@ int main(int argc, char** argv)
     // One line per command file.
     AddStationCommands(app, context);
     AddGenerateCommand(app, context);
+    AddCheckCommands(app, context);
 
     try {
         app.parse(argc, argv);

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "eds/EdsRules.h"
+#include "eds/EdsValues.h"
 #include "resources/StringTable.h"
 #include "util/FileIo.h"
 #include "util/Paths.h"
@@ -250,12 +251,12 @@ Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgres
 
 void FillInFileName(std::string& text, std::string_view currentFile)
 {
-    ReplaceAll(text, FileNameTag, StationBaseName(currentFile));
+    ReplaceAll(text, FileNameTag, EdsFileNameText(StationBaseName(currentFile)));
 }
 
 Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress)
 {
-    const auto baseName = StationBaseName(input.CurrentFile);
+    const auto baseName = EdsFileNameText(StationBaseName(input.CurrentFile));
     return Expand(input, progress, &baseName);
 }
 

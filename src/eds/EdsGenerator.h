@@ -18,7 +18,7 @@ struct GenerateInput {
     std::int16_t TotalOutputs = 0;
     std::string CurrentFile; // path of the station file; its base name fills "<FILENAME>"
     std::filesystem::path ModulesDir;
-    std::string DateText; // the text for "<DATESTRING>"
+    std::string DateText; // the text for "<DATESTRING>": an EDS date, see TodayEdsDate
     std::string SoftwareName = SoftwareNameText(); // the text for "<SOFTWARENAME>"
 
     // "KR39 Standard EDS Generator V1.0": title, major and minor version, no revision.
@@ -46,7 +46,8 @@ public:
 // CR LF; all other bytes pass through unchanged. `progress` may be null.
 Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgress* progress = nullptr);
 
-// The last step: "<FILENAME>" becomes the base name of the station file.
+// The last step: "<FILENAME>" becomes the base name of the station file (`currentFile` as the
+// file system spells it), in Windows-1252 by EdsFileNameText.
 void FillInFileName(std::string& text, std::string_view currentFile);
 
 // The whole text of the EDS file: ExpandStationEds, then FillInFileName.

@@ -292,7 +292,7 @@ TEST_F(Shell, GenerateWritesTheNamedFileAndReportsOk)
     EXPECT_TRUE(MessageBox::History().isEmpty());
     EXPECT_EQ(StatusText(), "Status: OK");
     const std::string text = ReadFile(Temp() / "out.EDS");
-    EXPECT_NE(text.find("KR39 station Line4"), std::string::npos);
+    EXPECT_NE(text.find("$ Station Line4, generated"), std::string::npos);
     EXPECT_NE(text.find("Box 02 "), std::string::npos);
     EXPECT_EQ(window->pbStation()->value(), 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

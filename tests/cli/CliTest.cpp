@@ -124,11 +124,11 @@ TEST_F(Cli, CatalogNewPlaceRemoveShow)
 TEST_F(Cli, GenerateWritesBesideTheStationOrWhereToldAndModulesAreFoundBesideTheProgram)
 {
     WriteBytes(station, StationText({"NODE", "DI16"}));
-    auto run = Exec({"generate", "S", "--date", "06.12.2026"});
+    auto run = Exec({"generate", "S", "--date", "2026-12-06"});
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out, (dir / "s.EDS").string() + "\n");
     EXPECT_EQ(run.Err, "");
-    EXPECT_EQ(Read("s.EDS"), "\r\nParam1= Box 01 Filter\r\n\r\nInput1 = 24;\r\nDate = 06.12.2026;\r\n");
+    EXPECT_EQ(Read("s.EDS"), "\r\nParam1= Box 01 Filter\r\n\r\nInput1 = 24;\r\nDate = 12-06-2026;\r\n");
 
     // Without --modules the folder "modules" beside the program is used, in any letter case.
     const auto program = dir / "bin" / "kr39eds-cli";
@@ -138,9 +138,9 @@ TEST_F(Cli, GenerateWritesBesideTheStationOrWhereToldAndModulesAreFoundBesideThe
     Write("Other.EDS", "old");
     run = Exec({"generate", "-o", "DIR/Other.EDS", "S"}, "en", false, program.string());
     ASSERT_EQ(run.Exit, 0) << run.Err;
-    // Without --date the date is today's, in some short format.
+    // Without --date the date is today's, as mm-dd-yyyy.
     EXPECT_TRUE(std::regex_match(
-        Read("Other.EDS"), std::regex("[^]*Input1 = 24;\r\nDate = [0-9][0-9./-]+[0-9];\r\n")))
+        Read("Other.EDS"), std::regex("[^]*Input1 = 24;\r\nDate = [01][0-9]-[0-3][0-9]-2[0-9]{3};\r\n")))
         << Read("Other.EDS");
 }
 

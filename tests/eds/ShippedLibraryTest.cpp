@@ -1,6 +1,7 @@
 // End to end over the module library in modules/: EDS files generated from every shipped
 // module, checked for their structure.
 #include "catalog/Catalog.h"
+#include "eds/EdsCheck.h"
 #include "eds/EdsGenerator.h"
 #include "eds/EdsRules.h"
 #include "station/Station.h"
@@ -121,11 +122,15 @@ TEST(ShippedLibrary, EveryModuleAloneAndInFullStationsGivesAValidEds)
                 placed[i]->PartNo, placed[i]->Description, placed[i]->Inputs, placed[i]->Outputs};
         station.CurrentFile = "/data/Line4.CSE";
         UpdateTotals(station);
-        const auto input = MakeGenerateInput(station, kModules, "06.12.2026");
+        const auto input = MakeGenerateInput(station, kModules, "12-06-2026");
         const auto text = GenerateEds(input);
         ASSERT_TRUE(text.Ok()) << text.Error().Describe();
         CheckEds(text.Value(), input.TotalInputs, input.TotalOutputs);
-        EXPECT_NE(text.Value().find("KR39 station Line4"), std::string::npos);
+        EXPECT_NE(text.Value().find("$ Station Line4, generated"), std::string::npos);
+        EXPECT_NE(text.Value().find("CreateDate = 12-06-2026;"), std::string::npos);
+        // Judged by the EDS rules as well: not even a warning.
+        for (const auto& finding : CheckEds(text.Value()))
+            ADD_FAILURE() << FormatFinding("generated", finding);
         if (!placed.empty()) {
             const auto last = std::to_string(placed.size());
             EXPECT_NE(text.Value().find("\"Box " + std::string(placed.size() < 10 ? "0" : "") + last + " "),

@@ -1,0 +1,368 @@
+// The EDS checker: one table of good and bad fragments per group of rules. A fragment takes the
+// place of one section of a small valid EDS (or is appended to it); a bad fragment names the
+// line, counted within the fragment, that the message must carry, and no other line may be
+// blamed.
+#include "eds/EdsCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace kr39;
+
+namespace {
+
+enum class Part { File, Device, IoInfo, Params, Appended };
+
+const char* const kFile = "[File]\n"
+                          "        DescText = \"Test device\";\n"
+                          "        CreateDate = 12-06-2026;        $ mm-dd-yyyy\n"
+                          "        CreateTime = 08:30:00;\n"
+                          "        Revision = 1.0;\n";
+const char* const kDevice = "[Device]\n"
+                            "        VendCode = 1039;\n"
+                            "        VendName = \"KR39 Systems\";\n"
+                            "        ProdType = 12;\n"
+                            "        ProdTypeStr = \"Communications Adapter\";\n"
+                            "        ProdCode = 39;\n"
+                            "        MajRev = 1;\n"
+                            "        MinRev = 1;\n"
+                            "        ProdName = \"Test\";\n";
+const char* const kIoInfo = "[IO_Info]\n"
+                            "        Default = 0x0001;\n"
+                            "        PollInfo = 0x0001, 1, 1;\n"
+                            "        Input1 = 4, 0, 0x0001, \"In\", 6, \"20 04 24 64 30 03\", \"\";\n"
+                            "        Output1 = 0, 0, 0x0001, \"Out\", 6, \"20 04 24 96 30 03\", \"\";\n";
+
+// A parameter on one line: descriptor, data type, size, minimum, maximum, default.
+std::string Param(int n, const std::string& rest)
+{
+    return "        Param" + std::to_string(n) + " = 0, 6, \"20 64 24 01 30 01\", " + rest
+        + ", 1,1,1,0, 0,0,0,0, 0;\n";
+}
+std::string Param(int n)
+{
+    return Param(n, "0x0002, 0xC6, 1, \"Mode\", \"\", \"Help\", 0, 2, 1");
+}
+
+const std::string kParams = "[ParamClass]\n"
+                            "        MaxInst = 2;\n"
+                            "[Params]\n"
+    + Param(1) + "        Enum1 = 0,\"Off\",1,\"On\",2,\"Auto\";\n"
+    + Param(2, "0x0010, 0xC7, 2, \"Count\", \"ms\", \"Help\", 0, 1000, 10");
+
+struct Row {
+    std::string Name;
+    Part Target;
+    std::string Fragment;
+    int Line = 0; // 0: the fragment is good, nothing is reported
+    std::string Message = {};
+    Severity Level = Severity::Error;
+};
+
+void PrintTo(const Row& row, std::ostream* os)
+{
+    *os << row.Name;
+}
+
+// The document of a row, and the number of lines in front of its fragment.
+std::string Compose(const Row& row, int& linesBefore)
+{
+    std::string text;
+    const std::pair<Part, std::string> parts[]
+        = {{Part::File, kFile}, {Part::Device, kDevice}, {Part::IoInfo, kIoInfo}, {Part::Params, kParams}};
+    for (const auto& [part, body] : parts) {
+        if (part != row.Target)
+            text += body;
+    }
+    linesBefore = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    return text + row.Fragment;
+}
+
+class EdsRule : public ::testing::TestWithParam<Row> { };
+
+TEST_P(EdsRule, ReportsTheDefectOnItsLine)
+{
+    const auto& row = GetParam();
+    int before = 0;
+    const auto text = Compose(row, before);
+    const auto findings = CheckEds(text);
+    std::string all;
+    for (const auto& f : findings)
+        all += FormatFinding("t.eds", f) + "\n";
+    if (row.Line == 0) {
+        EXPECT_TRUE(findings.empty()) << all;
+        return;
+    }
+    const int line = before + row.Line;
+    bool found = false;
+    for (const auto& f : findings) {
+        EXPECT_EQ(f.Line, line) << all;
+        found |= f.Line == line && f.Level == row.Level && f.Text.find(row.Message) != std::string::npos;
+    }
+    EXPECT_TRUE(found) << "expected at line " << line << ": " << row.Message << "\n" << all;
+}
+
+auto Name = [](const auto& info) { return info.param.Name; };
+
+INSTANTIATE_TEST_SUITE_P(Lexical, EdsRule,
+    ::testing::Values(Row {"GoodFieldsStringsComments", Part::Appended,
+                          "[Extra]\n  A = 1, \"two \" $ joined\n   \"parts\",\n  , 0x10; $ done\nB=;\n"},
+        Row {"UnterminatedString", Part::Appended, "[Extra]\n  A = \"open;\n  B = 1;\n", 2,
+            "string not ended on its line"},
+        Row {"MissingSemicolonBeforeNextEntry", Part::Appended, "[Extra]\n  A = 1,\n    2\n  B = 3;\n", 3,
+            "entry \"A\" is not ended by ';'"},
+        Row {"MissingSemicolonAfterString", Part::Appended, "[Extra]\n  A = 1, \"x\"\n  B = 3;\n", 2,
+            "entry \"A\" is not ended by ';'"},
+        Row {"MissingCommaBeforeString", Part::Appended, "[Extra]\n  A = 1\n    \"x\";\n", 3,
+            "',' missing before the string"},
+        Row {"MissingSemicolonAtEnd", Part::Appended, "[Extra]\n  A = 1,\n    2\n", 3, "is not ended by ';'"},
+        Row {"MissingSemicolonBeforeSection", Part::Appended, "[Extra]\n  A = 1\n[More]\n", 2,
+            "is not ended by ';'"},
+        Row {"MissingComma", Part::Appended, "[Extra]\n  A = 1\n    2;\n", 3, "',' missing before \"2\""},
+        Row {"RepeatedKeyword", Part::Appended, "[Extra]\n  A = 1;\n  A = 2;\n", 3,
+            "A appears again in [Extra] (first at line"},
+        Row {"RepeatedSection", Part::Appended, "[Extra]\n[File]\n", 2, "section [File] appears again"},
+        Row {"NoEquals", Part::Appended, "[Extra]\n  Junk;\n", 2, "\"Junk\" is no entry: '=' missing"},
+        Row {"NoKeyword", Part::Appended, "[Extra]\n  2A = 1;\n", 2, "\"2A\" is no keyword"},
+        Row {"TextAndStringInOneField", Part::Appended, "[Extra]\n  A = x \"y\";\n", 2,
+            "text and a string in one field"},
+        Row {"HeaderWithoutBracket", Part::Appended, "[Extra\n", 1, "section header without ']'"},
+        Row {"TextAfterHeader", Part::Appended, "[Extra] junk\n", 1, "text after the section header"},
+        Row {"NonAsciiInString", Part::Appended, "[Extra]\n  A = \"Gr\xFC\xDF\";\n", 2, "outside ASCII",
+            Severity::Warning},
+        Row {"NonAsciiInComment", Part::Appended,
+            "[Extra]\n  $ 20 \xB0"
+            "C\n",
+            2, "outside ASCII", Severity::Warning},
+        Row {"ControlCharacter", Part::Appended, "[Extra]\n  A = 1;\x1A\n", 2, "control character"},
+        Row {"LoneCr", Part::Appended, "[Extra]\n  A = 1;\r  B = 2;\n", 2, "CR that is not followed by LF"},
+        Row {"MixedLineEnds", Part::Appended, "[Extra]\n  A = 1;\r\n", 2, "line ends change",
+            Severity::Warning}),
+    Name);
+
+INSTANTIATE_TEST_SUITE_P(File, EdsRule,
+    ::testing::Values(Row {"GoodWithModDateAndLeapDay", Part::File,
+                          std::string(kFile) + "  ModDate = 02-29-2028;\n  ModTime = 23:59:59;\n"},
+        Row {"ShortDate", Part::File,
+            "[File]\n DescText = \"x\";\n CreateDate = 12/06/26;\n CreateTime = 00:00:00;\n Revision = "
+            "1.0;\n",
+            3, "CreateDate \"12/06/26\" is no date mm-dd-yyyy"},
+        Row {"GermanDate", Part::File,
+            "[File]\n DescText = \"x\";\n CreateDate = 06.12.2026;\n CreateTime = 00:00:00;\n Revision = "
+            "1.0;\n",
+            3, "is no date"},
+        Row {"IsoDate", Part::File,
+            "[File]\n DescText = \"x\";\n CreateDate = 2026-12-06;\n CreateTime = 00:00:00;\n Revision = "
+            "1.0;\n",
+            3, "is no date"},
+        Row {"NoSuchDay", Part::File, std::string(kFile) + "  ModDate = 02-29-2026;\n", 6,
+            "ModDate \"02-29-2026\" is no date"},
+        Row {"QuotedDate", Part::File, std::string(kFile) + "  ModDate = \"12-06-2026\";\n", 6,
+            "takes a value without quotes"},
+        Row {"BadTime", Part::File, std::string(kFile) + "  ModTime = 24:00:00;\n", 6,
+            "ModTime \"24:00:00\" is no time hh:mm:ss"},
+        Row {"BadRevision", Part::File,
+            "[File]\n DescText = \"x\";\n CreateDate = 12-06-2026;\n CreateTime = 00:00:00;\n Revision = "
+            "1;\n",
+            5, "Revision \"1\" is no revision"},
+        Row {"DescTextUnquoted", Part::File,
+            "[File]\n DescText = x;\n CreateDate = 12-06-2026;\n CreateTime = 00:00:00;\n Revision = 1.0;\n",
+            2, "DescText takes a string"},
+        Row {"NoCreateDate", Part::File,
+            "[File]\n DescText = \"x\";\n CreateTime = 00:00:00;\n Revision = 1.0;\n", 1,
+            "[File] has no CreateDate"}),
+    Name);
+
+std::string Device(const std::string& replace, const std::string& by)
+{
+    std::string text = kDevice;
+    const auto at = text.find(replace);
+    return text.replace(at, replace.size(), by);
+}
+
+INSTANTIATE_TEST_SUITE_P(Device, EdsRule,
+    ::testing::Values(Row {"GoodHexAndCatalog", Part::Device,
+                          Device("VendCode = 1039;", "VendCode = 0x040F;") + "  Catalog = \"KR39\";\n"},
+        Row {"VendCodeAboveUint", Part::Device, Device("1039", "65536"), 2,
+            "VendCode 65536 is outside 0..65535"},
+        Row {"ProdTypeNoNumber", Part::Device, Device("ProdType = 12", "ProdType = twelve"), 4,
+            "ProdType \"twelve\" is no number"},
+        Row {"ProdCodeNegative", Part::Device, Device("ProdCode = 39", "ProdCode = -1"), 6,
+            "outside 0..65535"},
+        Row {"MajRevZero", Part::Device, Device("MajRev = 1", "MajRev = 0"), 7, "MajRev 0 is outside 1..127"},
+        Row {"MajRev128", Part::Device, Device("MajRev = 1", "MajRev = 128"), 7, "outside 1..127"},
+        Row {"MinRev256", Part::Device, Device("MinRev = 1", "MinRev = 256"), 8,
+            "MinRev 256 is outside 1..255"},
+        Row {"ProdNameUnquoted", Part::Device, Device("\"Test\"", "Test"), 9, "ProdName takes a string"},
+        Row {"CatalogTwoFields", Part::Device, std::string(kDevice) + "  Catalog = \"a\", \"b\";\n", 10,
+            "Catalog has 2 fields; it takes 1"},
+        Row {"NoVendName", Part::Device, Device("        VendName = \"KR39 Systems\";\n", ""), 1,
+            "[Device] has no VendName"}),
+    Name);
+
+std::string Io(const std::string& replace, const std::string& by)
+{
+    std::string text = kIoInfo;
+    const auto at = text.find(replace);
+    return text.replace(at, replace.size(), by);
+}
+
+INSTANTIATE_TEST_SUITE_P(IoInfo, EdsRule,
+    ::testing::Values(Row {"GoodStrobeWithoutOutput", Part::IoInfo,
+                          std::string(kIoInfo) + "  StrobeInfo = 0x000F,\n    1,\n    0;\n"},
+        Row {"DefaultNoNumber", Part::IoInfo, Io("0x0001;", "poll;"), 2, "Default \"poll\" is no number"},
+        Row {"PollInfoNamesMissingInput", Part::IoInfo,
+            std::string(kIoInfo) + "  COSInfo = 0x0004,\n    2,\n    1;\n", 7,
+            "COSInfo names Input2, which is not defined"},
+        Row {"PollInfoNamesMissingOutput", Part::IoInfo, Io("0x0001, 1, 1;", "0x0001, 1, 3;"), 3,
+            "PollInfo names Output3"},
+        Row {"PollInfoTwoFields", Part::IoInfo, Io("0x0001, 1, 1;", "0x0001, 1;"), 3,
+            "PollInfo has 2 fields; it takes 3"},
+        Row {"PollInfoMaskAboveWord", Part::IoInfo, Io("0x0001, 1, 1;", "0x10000, 1, 1;"), 3, "mask"},
+        Row {"InputSixFields", Part::IoInfo, Io("\"20 04 24 64 30 03\", \"\";", "\"20 04 24 64 30 03\";"), 4,
+            "Input1 has 6 fields; it takes 7"},
+        Row {"PathShorterThanItsSize", Part::IoInfo, Io("\"20 04 24 64 30 03\"", "\"20 04 24 64 30\""), 4,
+            "Input1 path has 5 bytes, its size says 6"},
+        Row {"PathNoHex", Part::IoInfo, Io("\"20 04 24 64 30 03\"", "\"20 04 24 6G 30 03\""), 4,
+            "\"6G\" is no hex byte"},
+        Row {"MoreBitsThanBytes", Part::IoInfo, Io("Input1 = 4, 0,", "Input1 = 4, 33,"), 4,
+            "Input1 has 33 bits in 4 bytes"},
+        Row {"NameUnquoted", Part::IoInfo, Io("\"Out\"", "Out"), 5, "Output1 field 4 takes a string"}),
+    Name);
+
+std::string Params(const std::string& body, int maxInst = 2)
+{
+    return "[ParamClass]\n        MaxInst = " + std::to_string(maxInst) + ";\n[Params]\n" + body;
+}
+const std::string kEnum1 = "        Enum1 = 0,\"Off\",1,\"On\",2,\"Auto\";\n";
+
+INSTANTIATE_TEST_SUITE_P(Params, EdsRule,
+    ::testing::Values(
+        Row {"GoodRealStringAndOpenLimits", Part::Params,
+            Params(Param(1, "0x0000, 0xCA, 4, \"Gain\", \"V\", \"Help\", -1.5, 2.5e1, 0.5")
+                    + Param(2, "0x0010, 0xDA, 1, \"Text\", \"\", \"Help\", 0, 20, \" \"")
+                    + Param(3, "0x0000, 0xC3, 2, \"Open\", \"\", \"Help\", , , ")
+                    + "        Param4 = 0, , \"\", 0x0000, 0xC1, 1, \"Flag\", \"\", \"\", 0, 1, 0,\n"
+                      "                 ,,,, ,,,, ;\n",
+                4)},
+        Row {"GoodEnumParSection", Part::Params,
+            Params(Param(1) + Param(2, "0x0000, 0xC6, 1, \"B\", \"\", \"\", 0, 1, 0"))
+                + "[EnumPar]\n  Param1 = \"Off\", \"On\", \"Auto\";\n"},
+        Row {"MaxInstDiffers", Part::Params, Params(Param(1) + kEnum1, 2), 2,
+            "MaxInst is 2 but [Params] holds 1 ParamN entries"},
+        Row {"NumberGap", Part::Params, Params(Param(1) + kEnum1 + Param(3)), 6,
+            "Param3 follows Param1; parameters are numbered"},
+        Row {"TwentyFields", Part::Params,
+            Params(Param(1) + kEnum1
+                + "        Param2 = 0, 6, \"20 64 24 01 30 01\", 0x0000, 0xC6, 1, \"A\", "
+                  "\"\", \"\", 0, 1, 0, 1,1,1,0, 0,0,0,0;\n"),
+            6, "Param2 has 20 fields; it takes 21"},
+        Row {"ReservedNotZero", Part::Params,
+            Params(Param(1) + kEnum1
+                + "        Param2 = 1, 6, \"20 64 24 01 30 01\", 0x0000, 0xC6, 1, \"A\", "
+                  "\"\", \"\", 0, 1, 0, 1,1,1,0, 0,0,0,0, 0;\n"),
+            6, "Param2 reserved field is \"1\"; it must be 0"},
+        Row {"LinkPathSizeDiffers", Part::Params,
+            Params(Param(1) + kEnum1
+                + "        Param2 = 0, 4, \"20 64 24 01 30 01\", 0x0000, 0xC6, 1, \"A\", "
+                  "\"\", \"\", 0, 1, 0, 1,1,1,0, 0,0,0,0, 0;\n"),
+            6, "Param2 link path has 6 bytes, its size says 4"},
+        Row {"UnknownDataType", Part::Params,
+            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xE0, 1, \"A\", \"\", \"\", 0, 1, 0")), 6,
+            "Param2 data type 0xE0 is no known data type"},
+        Row {"SizeOfTypeDiffers", Part::Params,
+            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC7, 1, \"A\", \"\", \"\", 0, 1, 0")), 6,
+            "Param2 data size is 1, UINT takes 2"},
+        Row {"MaxBelowMin", Part::Params,
+            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 5, 4, 5")), 6,
+            "Param2 maximum 4 is below its minimum 5"},
+        Row {"DefaultAboveMax", Part::Params,
+            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 4, 5")), 6,
+            "Param2 default 5 is above its maximum 4"},
+        Row {"MinimumOutsideType", Part::Params,
+            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC6, 1, \"A\", \"\", \"\", -1, 4, 0")), 6,
+            "Param2 minimum -1 is outside the range of USINT"},
+        Row {"BoolAboveOne", Part::Params,
+            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC1, 1, \"A\", \"\", \"\", 0, 2, 0")), 6,
+            "maximum 2 is outside the range of BOOL"},
+        Row {"EnumWithoutBit", Part::Params,
+            Params(Param(1, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 2, 1") + kEnum1, 1), 5,
+            "Enum1 belongs to Param1, whose descriptor lacks the enumerated-strings bit"},
+        Row {"BitWithoutEnum", Part::Params,
+            Params(Param(1) + Param(2, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 1, 0")), 4,
+            "Param1 has the enumerated-strings bit 0x0002 but no Enum1"},
+        Row {"EnumBeforeItsParam", Part::Params,
+            Params(
+                "        Enum1 = 0,\"Off\";\n" + Param(1, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 2, 1"), 1),
+            4, "Enum1 stands before or without its Param1"},
+        Row {"EnumValueOutsideRange", Part::Params,
+            Params(Param(1) + "        Enum1 = 0,\"Off\",3,\"Never\";\n", 1), 5,
+            "Enum1 value 3 is outside Param1's range 0..2"},
+        Row {"EnumValueTwice", Part::Params, Params(Param(1) + "        Enum1 = 0,\"Off\",0,\"Zero\";\n", 1),
+            5, "Enum1 lists the value 0 twice"},
+        Row {"EnumOddFields", Part::Params, Params(Param(1) + "        Enum1 = 0,\"Off\",1;\n", 1), 5,
+            "odd number of fields"},
+        Row {"EnumTextUnquoted", Part::Params, Params(Param(1) + "        Enum1 = 0,Off;\n", 1), 5,
+            "Enum1 text \"Off\" is no string"},
+        Row {"EnumParForMissingParam", Part::Params,
+            Params(Param(1) + kEnum1, 1) + "[EnumPar]\n  Param7 = \"x\";\n", 7,
+            "[EnumPar] Param7 names no parameter"}),
+    Name);
+
+// The vendor files beside the repository, when they are there: real files pass without errors.
+fs::path VendorExamples()
+{
+    if (const char* dir = std::getenv("KR39_EDS_EXAMPLES"))
+        return dir;
+    return fs::path(KR39_SOURCE_DIR) / ".." / "shared" / "eds-examples";
+}
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+} // namespace
+
+TEST(EdsCheckVendorFiles, PassWithoutErrors)
+{
+    const auto dir = VendorExamples();
+    const char* const files[]
+        = {"476297.eds", "DNS_V5_EXTENDED_CONFIG_DEMO.EDS", "HILSCHER NETX90 DN DNS.EDS"};
+    if (!fs::exists(dir / files[0]))
+        GTEST_SKIP() << "no vendor EDS files at " << dir << " (set KR39_EDS_EXAMPLES)";
+    for (const char* name : files) {
+        const auto findings = CheckEds(ReadAll(dir / name));
+        for (const auto& f : findings)
+            EXPECT_NE(f.Level, Severity::Error) << FormatFinding(name, f);
+        if (std::string(name) == "476297.eds") {
+            // Its one Windows-1252 byte, an apostrophe in a parameter name.
+            ASSERT_EQ(findings.size(), 1u);
+            EXPECT_EQ(FormatFinding(name, findings[0]),
+                "476297.eds:399: warning: a byte outside ASCII; EDS files are ASCII text");
+        }
+    }
+}
+
+TEST(EdsCheck, FindingsComeInLineOrderInTheCompilerForm)
+{
+    const auto findings = CheckEds("A = 1;\n[Device]\n  MajRev = 0;\n[File]\n  Revision = 1.0;\n"
+                                   "[File]\n  Revision = 1.1;\n");
+    ASSERT_GE(findings.size(), 3u);
+    EXPECT_EQ(FormatFinding("x.eds", findings.front()),
+        "x.eds:1: error: entry \"A\" stands before the first section");
+    // A repeated section counts as the first one, so its keywords are compared with the first's.
+    EXPECT_EQ(FormatFinding("x.eds", findings.back()),
+        "x.eds:7: error: Revision appears again in [File] (first at line 5)");
+    EXPECT_TRUE(std::is_sorted(findings.begin(), findings.end(),
+        [](const EdsFinding& a, const EdsFinding& b) { return a.Line < b.Line; }));
+    EXPECT_EQ(CountFindings(findings, Severity::Error), static_cast<int>(findings.size()));
+}
