@@ -28,7 +28,11 @@ std::string TodayShortDate()
     std::setlocale(LC_TIME, "");
     const std::time_t now = std::time(nullptr);
     std::tm local {};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     char text[64];
     const auto length = std::strftime(text, sizeof text, "%x", &local);
     return std::string(text, length);
