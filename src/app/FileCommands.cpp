@@ -49,10 +49,13 @@ void FileCommands::ShowError(int stringId)
 void FileCommands::Open()
 {
     const QString name = FileDialog::GetOpenFileName(&m_window, ToQtFilter(Res(IdsConfigFilter)));
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        OpenFile(ToPath(name));
+}
 
-    const OpenResult result = OpenStation(m_window.m_station, m_window.m_catalog, ToPath(name));
+void FileCommands::OpenFile(const std::filesystem::path& path)
+{
+    const OpenResult result = OpenStation(m_window.m_station, m_window.m_catalog, path);
     switch (result.Outcome) {
     case OpenOutcome::Opened:
         // The slots come back normalized, fillers included.

@@ -17,6 +17,8 @@ public:
     explicit FileCommands(MainWindow& window);
 
     void Open();
+    // Open without the dialog: the station file `path`, with Open's messages on failure.
+    void OpenFile(const std::filesystem::path& path);
     void Save();
     void SaveAs();
     void Generate();
