@@ -23,6 +23,17 @@ bool StepAllowed(std::string_view step)
     return !hook || hook(step);
 }
 
+// Opens a file for writing by its path. On Windows the narrow form of a path is UTF-8 while the
+// narrow fopen takes the ANSI code page, so the wide name is used there.
+std::FILE* OpenForWriting(const fs::path& path)
+{
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"wb");
+#else
+    return std::fopen(path.c_str(), "wb");
+#endif
+}
+
 std::string ErrnoText(int err)
 {
     return err != 0 ? std::string(std::strerror(err)) : std::string("unknown error");
@@ -90,7 +101,7 @@ std::vector<std::string_view> SplitLines(std::string_view text)
 Result<void> WriteInPlace(const fs::path& path, std::string_view bytes)
 {
     const auto target = path.string();
-    std::FILE* file = StepAllowed("create") ? std::fopen(target.c_str(), "wb") : nullptr;
+    std::FILE* file = StepAllowed("create") ? OpenForWriting(path) : nullptr;
     if (file == nullptr)
         return Failure {target, 0, "cannot open the file for writing: " + ErrnoText(errno)};
     errno = 0;
@@ -124,7 +135,7 @@ Result<void> WriteFileAtomic(const fs::path& requested, std::string_view bytes)
         return Failure {target, 0, "cannot write: the folder does not exist"};
 
     const auto temp = TemporarySibling(path);
-    std::FILE* file = StepAllowed("create") ? std::fopen(temp.string().c_str(), "wb") : nullptr;
+    std::FILE* file = StepAllowed("create") ? OpenForWriting(temp) : nullptr;
     if (file == nullptr)
         return Failure {target, 0, "cannot create the file: " + ErrnoText(errno)};
 

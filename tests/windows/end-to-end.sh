@@ -14,6 +14,9 @@ mkdir "$work/Program Files" "$work/stations"
 cp "$exe" "$work/Program Files/kr39eds-cli.exe"
 cp -r "$(dirname "$exe")/modules" "$work/Program Files/MODULES"
 
+# Wine hands the program its arguments in the Windows code page made from the Unix locale's.
+export LC_ALL=C.UTF-8
+
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 cli() { "${emulator[@]}" "$work/Program Files/kr39eds-cli.exe" "$@"; }
@@ -48,6 +51,14 @@ if cli --help | grep -q '^ *check '; then
 else
   echo "note: kr39eds-cli has no check command; the EDS was not checked"
 fi
+
+# A name outside ASCII, with a blank, is the same file for every command.
+other=$(winpath "$work/stations/Stätion 2.CSE")
+cli new "$other" || fail "new with a name outside ASCII"
+cli place "$other" 1 KR39DI08DC24 || fail "place with a name outside ASCII"
+cli generate "$other" --date 12-06-2026 >/dev/null || fail "generate with a name outside ASCII"
+[ -s "$work/stations/Stätion 2.CSE" ] && [ -s "$work/stations/Stätion 2.EDS" ] \
+  || fail "the station or its EDS is not named Stätion 2: $(ls "$work/stations")"
 
 # A usage error gives exit status 2, a missing station file 1; neither writes anything.
 set +e
