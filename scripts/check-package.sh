@@ -61,8 +61,12 @@ grep -q '^KR39NODE000001' catalog.txt || fail "the installed catalog lacks the b
 /usr/bin/kr39eds-cli place Line4.CSE 1 KR39DI08DC24
 [ "$(/usr/bin/kr39eds-cli generate Line4.CSE --date 2026-12-06)" = Line4.EDS ] || fail "generate"
 [ -s Line4.EDS ] || fail "no EDS written"
+# The EDS rules over the generated file and the installed library, once the program has them.
 if /usr/bin/kr39eds-cli --help | grep -q '^ *check '; then
   /usr/bin/kr39eds-cli check Line4.EDS
+  /usr/bin/kr39eds-cli check-library
+else
+  echo "note: kr39eds-cli has no check command; the EDS and the library were not checked"
 fi
 # The window: started on the station file, it quits once it is ready; a message box (a station
 # it could not open, a library it could not read) is written to stderr.

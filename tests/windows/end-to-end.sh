@@ -48,6 +48,7 @@ grep -q 'KR39DI08DC24' "$work/stations/Line4.EDS" || fail "the EDS lacks the pla
 # The generated EDS by the EDS rules (once the program has the check command).
 if cli --help | grep -q '^ *check '; then
   cli check "$eds" || fail "check"
+  cli check-library || fail "check-library"
 else
   echo "note: kr39eds-cli has no check command; the EDS was not checked"
 fi
