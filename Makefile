@@ -9,10 +9,14 @@ PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev 
 # Only for `make run`: the viewer of the help file and the opener that finds it.
 RUN_PACKAGES = xchm xdg-utils
 FUZZ_PACKAGES = clang libclang-rt-14-dev
+PACKAGE_PACKAGES = dpkg-dev file
+PACKAGE_CHECK_PACKAGES = lintian desktop-file-utils appstream shared-mime-info man-db
+WINDOWS_PACKAGES = cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev python3 wine64 wine
 
 SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps run-deps fuzz-deps configure build test run bench package install test-asan fuzz fuzz-ci clean format
+.PHONY: all deps run-deps fuzz-deps configure build test run bench package package-check windows install \
+        test-asan fuzz fuzz-ci clean format
 
 all: build
 
@@ -48,8 +52,25 @@ bench:
 	build/bench/bin/kr39eds-bench
 	build/bench/bin/kr39eds-view-bench
 
+# The .deb in build/default; package-check lints it, validates its desktop files, installs it
+# with dpkg, runs the installed programs and removes it again.
 package: build
-	cd $(BUILD_DIR) && cpack -G TGZ
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGE_PACKAGES)"
+	cd $(BUILD_DIR) && cpack -G DEB
+
+package-check: package
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGE_CHECK_PACKAGES)"
+	bash scripts/check-package.sh $(BUILD_DIR)/kr39eds_*.deb
+
+# kr39eds-cli.exe with its module library in build/windows/kr39eds-<version>-win64/ and a .zip of
+# that folder; the core tests and an end-to-end run under Wine.
+windows:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(WINDOWS_PACKAGES)"
+	cmake --preset windows
+	cmake --build --preset windows
+	ctest --preset windows
+	cd build/windows && cpack && rm -rf _CPack_Packages && \
+	  rm -rf kr39eds-*-win64 && cmake -E tar xf kr39eds-*-win64.zip
 
 install: build
 	cmake --install $(BUILD_DIR)

@@ -46,6 +46,7 @@ inline std::string Repeat(int count, const std::string& line, const std::string&
     return text;
 }
 
+#ifndef _WIN32
 inline bool IsRoot()
 {
     return ::geteuid() == 0;
@@ -113,6 +114,20 @@ private:
     bool m_mounted = false;
 };
 
+#endif
+
+// Removes a folder with all it holds; on Windows, which removes no read-only file, the files
+// are made writable first.
+inline void RemoveTree(const fs::path& folder)
+{
+#ifdef _WIN32
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+#endif
+    fs::remove_all(folder);
+}
+
 // Each test gets an empty folder of its own, removed afterwards.
 class TempDir : public ::testing::Test {
 protected:
@@ -124,13 +139,13 @@ protected:
         for (auto& c : name)
             c = c == '/' ? '-' : c;
         dir = fs::temp_directory_path() / name;
-        fs::remove_all(dir);
+        RemoveTree(dir);
         fs::create_directories(dir);
     }
     void TearDown() override
     {
         fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir);
+        RemoveTree(dir);
     }
     void Write(const fs::path& name, const std::string& bytes) const { WriteBytes(dir / name, bytes); }
     std::string Read(const fs::path& name) const { return ReadBytes(dir / name); }

@@ -97,12 +97,15 @@ void FileCommands::Open()
         return;
     const QString name
         = FileDialog::GetOpenFileName(&m_window, ToQtFilter(Res(IdsConfigFilter)), StartFolder());
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        OpenFile(ToPath(name));
+}
 
+void FileCommands::OpenFile(const std::filesystem::path& path)
+{
     OpenResult result;
     try {
-        result = OpenStation(m_window.m_station, m_window.m_catalog, ToPath(name));
+        result = OpenStation(m_window.m_station, m_window.m_catalog, path);
     } catch (const std::bad_alloc&) {
         ShowError(IdsLoadError, OutOfMemoryText());
         m_window.mnuFileNew_Click();

@@ -20,6 +20,8 @@ public:
     explicit FileCommands(MainWindow& window);
 
     void Open();
+    // Open without the dialog: the station file `path`, with Open's messages on failure.
+    void OpenFile(const std::filesystem::path& path);
     // Save and Save As report whether the station was written; a failed or cancelled save
     // leaves the station's file name as it was.
     bool Save();

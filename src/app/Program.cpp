@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/Dialogs.h"
+#include "app/FileCommands.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
 #include "util/Paths.h"
@@ -37,6 +38,10 @@ void Program::Start()
     m_window->SetSplash(m_splash);
     connect(m_splash, &SplashWindow::Finished, m_window, &QWidget::show);
     connect(m_window, &MainWindow::Unloaded, this, &Program::Ended);
+    if (!m_stationFile.empty()) {
+        connect(m_window, &MainWindow::Initialized, m_window,
+            [window = m_window, station = m_stationFile] { window->Files()->OpenFile(station); });
+    }
 
     // 3. Let the splash paint, then return to the event loop. While the start-up step waits
     // for its timer, the hidden main window gets its native window and its layout, so that
@@ -63,9 +68,30 @@ bool InstallQtTranslation(QCoreApplication& app, Language language)
     return true;
 }
 
+bool StationArgument(const QStringList& arguments, std::filesystem::path& station)
+{
+    station.clear();
+    if (arguments.size() <= 1)
+        return true;
+    if (arguments.size() > 2 || arguments[1].isEmpty() || arguments[1].startsWith(QLatin1Char('-')))
+        return false;
+    std::error_code ec;
+    station = std::filesystem::absolute(ToPath(arguments[1]), ec);
+    if (ec)
+        station = ToPath(arguments[1]);
+    return true;
+}
+
 int Main(QApplication& app)
 {
     InstallQtTranslation(app, UserLanguage());
+
+    std::filesystem::path station;
+    if (!StationArgument(QCoreApplication::arguments(), station)) {
+        std::fprintf(stderr, "Usage: kr39eds [STATION.CSE]\n");
+        return 2;
+    }
+
     // The program ends when the main window is unloaded, not when the splash closes.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("KR39 Standard EDS Generator"));
@@ -75,6 +101,7 @@ int Main(QApplication& app)
         MessageBox::SetAutoAnswer(true);
 
     Program program(DefaultModulesDir());
+    program.SetStationFile(station);
     QObject::connect(&program, &Program::Ended, &app, [](int status) { QCoreApplication::exit(status); });
     program.Start();
     if (probe) {

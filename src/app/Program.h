@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <filesystem>
 
@@ -23,6 +24,10 @@ public:
     explicit Program(std::filesystem::path modulesDir, QObject* parent = nullptr);
     ~Program() override;
 
+    // A station file that the main window opens as Open does once its start-up step has read
+    // the catalog. Set before Start.
+    void SetStationFile(std::filesystem::path station) { m_stationFile = std::move(station); }
+
     // Shows the splash, loads the main window hidden and lets the splash paint once.
     void Start();
 
@@ -36,7 +41,13 @@ private:
     QPointer<SplashWindow> m_splash;
     QPointer<MainWindow> m_window;
     std::filesystem::path m_modulesDir;
+    std::filesystem::path m_stationFile;
 };
+
+// The program's arguments (the program name first): none, or one station file to open, which
+// is made absolute. Anything else (more arguments, an option) is a usage error: false.
+// Main prints the usage and returns 2.
+bool StationArgument(const QStringList& arguments, std::filesystem::path& station);
 
 // Names the environment variable of the start-up probe. When it is set, message boxes are
 // answered at once (their text goes to standard error), the splash ends as soon as the

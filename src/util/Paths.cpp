@@ -4,6 +4,11 @@
 #include <cctype>
 #include <system_error>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace kr39 {
 namespace fs = std::filesystem;
 
@@ -16,14 +21,36 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     });
 }
 
+// The running program's file, its symbolic links followed; empty when it cannot be told.
+fs::path ProgramFile()
+{
+#ifdef _WIN32
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const auto length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0)
+            return {};
+        if (length < name.size()) {
+            name.resize(length);
+            return fs::path(name);
+        }
+        name.resize(name.size() * 2);
+    }
+#else
+    std::error_code ec;
+    auto exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : exe;
+#endif
+}
+
 } // namespace
 
 fs::path ProgramDir()
 {
-    std::error_code ec;
-    const auto exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec)
+    const auto exe = ProgramFile();
+    if (!exe.empty())
         return exe.parent_path();
+    std::error_code ec;
     return fs::current_path(ec);
 }
 
@@ -40,9 +67,18 @@ fs::path FindNoCase(const fs::path& dir, std::string_view name)
     return exact;
 }
 
+fs::path ModulesDirOf(const fs::path& program)
+{
+    std::error_code ec;
+    auto file = fs::canonical(program, ec);
+    if (ec)
+        file = program;
+    return FindNoCase(file.parent_path(), "modules");
+}
+
 fs::path DefaultModulesDir()
 {
-    return FindNoCase(ProgramDir(), "modules");
+    return ModulesDirOf(ProgramFile());
 }
 
 std::string StationBaseName(std::string_view path)

@@ -14,7 +14,12 @@ std::filesystem::path ProgramDir();
 // open fails with the expected path in its message.
 std::filesystem::path FindNoCase(const std::filesystem::path& dir, std::string_view name);
 
-// The module library beside the program: "modules" in any letter case.
+// The module library of the program file `program`: "modules" in any letter case in the folder
+// of the file that `program` leads to through symbolic links. Installed, /usr/bin/kr39eds-cli is
+// a link to /usr/lib/kr39eds/kr39eds-cli, whose library is /usr/lib/kr39eds/modules.
+std::filesystem::path ModulesDirOf(const std::filesystem::path& program);
+
+// The module library beside the running program.
 std::filesystem::path DefaultModulesDir();
 
 // The base name of a station file: the text after the last path separator ('/' or '\'),

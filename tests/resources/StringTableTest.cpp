@@ -14,6 +14,29 @@
 
 using namespace kr39;
 
+namespace {
+
+// setenv and unsetenv; on Windows an empty value removes the variable.
+void SetEnv(const char* name, const char* value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value);
+#else
+    setenv(name, value, 1);
+#endif
+}
+
+void UnsetEnv(const char* name)
+{
+#ifdef _WIN32
+    _putenv_s(name, "");
+#else
+    unsetenv(name);
+#endif
+}
+
+} // namespace
+
 TEST(StringTable, EveryIdInBothLanguagesAndTheTextsEasyToGetWrong)
 {
     for (int id = 1000; id <= 1036; ++id) {
@@ -37,18 +60,18 @@ TEST(StringTable, LanguageFromTheFirstLocaleVariableThatIsSet)
     for (const char* other : {"", "C", "en_GB.UTF-8", "en:de", "de_BE", "dex", "nl_DE"})
         EXPECT_EQ(LanguageFromLocaleName(other), Language::English) << other;
 
-    setenv("LANGUAGE", "", 1);
-    setenv("LC_ALL", "de_DE.UTF-8", 1);
-    setenv("LC_MESSAGES", "en_US.UTF-8", 1);
+    SetEnv("LANGUAGE", "");
+    SetEnv("LC_ALL", "de_DE.UTF-8");
+    SetEnv("LC_MESSAGES", "en_US.UTF-8");
     EXPECT_EQ(ResString(IdsErrorTitle), "Fehler");
-    setenv("LANGUAGE", "fr", 1);
+    SetEnv("LANGUAGE", "fr");
     EXPECT_EQ(UserLanguage(), Language::English);
-    unsetenv("LANGUAGE");
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
-    setenv("LANG", "de_CH.UTF-8", 1);
+    UnsetEnv("LANGUAGE");
+    UnsetEnv("LC_ALL");
+    UnsetEnv("LC_MESSAGES");
+    SetEnv("LANG", "de_CH.UTF-8");
     EXPECT_EQ(UserLanguage(), Language::German);
-    unsetenv("LANG");
+    UnsetEnv("LANG");
     EXPECT_EQ(ResString(IdsErrorTitle), "Error");
 }
 

@@ -1,0 +1,118 @@
+// kr39eds STATION.CSE: the station named on the command line is opened after start-up, as Open
+// opens it.
+#include <QProcess>
+
+#include "GuiTest.h"
+#include "app/Program.h"
+#include "app/StatusBar.h"
+
+namespace fs = std::filesystem;
+using namespace kr39;
+using namespace kr39::test;
+
+namespace {
+
+struct Arguments {
+    const char* Name;
+    QStringList Given; // after the program name
+    bool Valid;
+    const char* Station; // "" for none; relative to the working folder
+};
+
+void PrintTo(const Arguments& arguments, std::ostream* out)
+{
+    *out << arguments.Name;
+}
+
+class StationArguments : public ::testing::TestWithParam<Arguments> { };
+
+TEST_P(StationArguments, NoneOrOneStationFile)
+{
+    const Arguments& arguments = GetParam();
+    fs::path station = "stale";
+    EXPECT_EQ(
+        StationArgument(QStringList {QStringLiteral("kr39eds")} + arguments.Given, station), arguments.Valid);
+    EXPECT_EQ(station, *arguments.Station ? fs::current_path() / arguments.Station : fs::path());
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, StationArguments,
+    ::testing::Values(Arguments {"None", {}, true, ""},
+        Arguments {"RelativeFileMadeAbsolute", {"Line4.CSE"}, true, "Line4.CSE"},
+        Arguments {"FileInAFolder", {"a b/Line 4.cse"}, true, "a b/Line 4.cse"},
+        Arguments {"TwoFiles", {"a.CSE", "b.CSE"}, false, ""}, Arguments {"Option", {"--help"}, false, ""},
+        Arguments {"Empty", {""}, false, ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+const std::string kTwoModules = "KR39NODE000001\r\nKR39DI08DC24\r\nNone\r\nNone\r\nKR39DO08DC24\r\n"
+                                "None\r\nNone\r\nNone\r\nNone\r\nNone\r\nNone\r\nNone\r\nNone\r\nNone\r\n"
+                                "None\r\nNone\r\nNone\r\n";
+
+class OpenAtStart : public GuiTest {
+protected:
+    // Starts the program on `station` and waits for its start-up step.
+    MainWindow* Started(Program& program, const fs::path& station)
+    {
+        program.SetStationFile(station);
+        program.Start();
+        MainWindow* window = program.Window();
+        EXPECT_TRUE(WaitFor([&] { return window->IsInitialized(); }));
+        return window;
+    }
+};
+
+TEST_F(OpenAtStart, TheStationIsOpenedOnceTheCatalogIsRead)
+{
+    WriteFile(Temp() / "Line4.CSE", kTwoModules);
+    Program program(ShippedModules());
+    MainWindow* window = Started(program, Temp() / "Line4.CSE");
+    EXPECT_EQ(window->m_station.CurrentFile, (Temp() / "Line4.CSE").string());
+    EXPECT_EQ(window->m_station.Slots[1].PartNo, "KR39DI08DC24");
+    EXPECT_EQ(window->m_station.Slots[4].PartNo, "KR39DO08DC24");
+    EXPECT_EQ(window->m_station.Slots[3].PartNo, "Bus"); // normalized as Open leaves it
+    EXPECT_EQ(window->windowTitle().toStdString(),
+        "KR39 Standard EDS Generator - " + (Temp() / "Line4.CSE").string());
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+    EXPECT_EQ(ReadFile(Temp() / "Line4.CSE"), kTwoModules);
+}
+
+TEST_F(OpenAtStart, FailuresAreOpensFailures)
+{
+    Program unreadable(ShippedModules());
+    MainWindow* window = Started(unreadable, Temp() / "missing.CSE");
+    ASSERT_EQ(MessageBox::History().size(), 1);
+    EXPECT_EQ(MessageBox::History()[0].Text, "Error when loading data!!!");
+    EXPECT_TRUE(window->m_station.CurrentFile.empty());
+    EXPECT_EQ(window->m_station.Slots[0].PartNo, "KR39NODE000001");
+
+    MessageBox::ClearHistory();
+    WriteFile(Temp() / "Unknown.CSE", "KR39NODE000001\r\nNOSUCHPART\r\n");
+    Program unknown(ShippedModules());
+    window = Started(unknown, Temp() / "Unknown.CSE");
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+    EXPECT_EQ(window->sbStatusBar()->PanelText(1), "Status: PartNo not found!!!");
+    EXPECT_TRUE(window->m_station.CurrentFile.empty());
+}
+
+// The built program as the file manager starts it: a usage error ends it at once with status 2.
+TEST_F(OpenAtStart, TheBuiltProgramTakesOneStationFile)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QLatin1String(StartupProbeVariable), QStringLiteral("1"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_temp.path());
+    process.setProcessEnvironment(env);
+    const QString program = QStringLiteral(KR39_BIN_DIR "/kr39eds");
+
+    process.start(program, {QStringLiteral("a.CSE"), QStringLiteral("b.CSE")});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardError().contains("Usage: kr39eds [STATION.CSE]"));
+
+    process.start(program, {QString::fromStdString((Temp() / "missing.CSE").string())});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardError().contains("Error when loading data!!!"));
+}
+
+} // namespace
