@@ -41,7 +41,7 @@ for size in 48 256; do
   file "$root/usr/share/icons/hicolor/${size}x${size}/apps/kr39eds.png" | grep -q "PNG image data, $size x $size" \
     || fail "no ${size}x${size} PNG icon"
 done
-dpkg-deb -c "$deb" | grep -q '/usr/lib/kr39eds/KR39_EDS.chm$' || fail "the package holds no KR39_EDS.chm"
+dpkg-deb -c "$deb" | grep '/usr/lib/kr39eds/KR39_EDS.chm$' >/dev/null || fail "the package holds no KR39_EDS.chm"
 
 step "dpkg -i"
 was_installed=$(dpkg-query -W -f='${Status}' kr39eds 2>/dev/null | grep -c 'ok installed' || true)
