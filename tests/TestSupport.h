@@ -1,13 +1,15 @@
 // Helpers shared by the core and command-line tests: a fresh temporary folder per test.
 #pragma once
 
-#include <grp.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <grp.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -114,6 +116,11 @@ private:
     bool m_mounted = false;
 };
 
+#else
+inline bool MakeFullDevice(const fs::path&)
+{
+    return false;
+}
 #endif
 
 // Removes a folder with all it holds; on Windows, which removes no read-only file, the files

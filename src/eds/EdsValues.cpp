@@ -1,5 +1,7 @@
 #include "eds/EdsValues.h"
 
+#include "util/FileSystem.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -99,9 +101,7 @@ std::string EdsDate(int year, int month, int day)
 
 std::string TodayEdsDate()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
+    const std::tm local = os::LocalTime(std::time(nullptr));
     return EdsDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 

@@ -5,6 +5,7 @@
 // callers test them the same way on both.
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -81,5 +82,8 @@ std::error_code TryLock(const Handle& handle, bool& locked);
 
 // A random number for temporary names.
 std::uint64_t RandomNumber();
+
+// The local calendar time of `when` (the platform's thread-safe localtime).
+std::tm LocalTime(std::time_t when);
 
 } // namespace kr39::os

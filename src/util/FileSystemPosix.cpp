@@ -242,6 +242,13 @@ std::uint64_t RandomNumber()
     return rng();
 }
 
+std::tm LocalTime(std::time_t when)
+{
+    std::tm local {};
+    localtime_r(&when, &local);
+    return local;
+}
+
 } // namespace kr39::os
 
 #endif

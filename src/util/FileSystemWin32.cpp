@@ -269,6 +269,13 @@ std::uint64_t RandomNumber()
     return rng();
 }
 
+std::tm LocalTime(std::time_t when)
+{
+    std::tm local {};
+    localtime_s(&local, &when);
+    return local;
+}
+
 } // namespace kr39::os
 
 #endif

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "util/FileSystem.h"
+
 #include <ctime>
 #include <regex>
 
@@ -52,13 +54,12 @@ TEST(EdsDate, TodayIsTheLocalDateAsMonthDayYear)
     const auto today = TodayEdsDate();
     ASSERT_TRUE(std::regex_match(today, std::regex("[01][0-9]-[0-3][0-9]-[0-9]{4}"))) << today;
     std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
+    std::tm local = kr39::os::LocalTime(now);
     char expected[16];
     std::strftime(expected, sizeof expected, "%m-%d-%Y", &local);
     if (today != expected) { // midnight passed in between
         now = std::time(nullptr);
-        localtime_r(&now, &local);
+        local = kr39::os::LocalTime(now);
         std::strftime(expected, sizeof expected, "%m-%d-%Y", &local);
     }
     EXPECT_EQ(today, expected);

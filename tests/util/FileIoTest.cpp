@@ -3,8 +3,10 @@
 
 #include "../TestSupport.h"
 
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/un.h>
+#endif
 
 #include <chrono>
 #include <cstring>
@@ -119,6 +121,8 @@ TEST_F(Files, ImpossibleTargetsAreRefusedAndKept)
     EXPECT_FALSE(fs::exists(dir / "nope"));
 }
 
+// Odd write targets, other users, full disks, reading limits and locks: the POSIX side.
+#ifndef _WIN32
 namespace {
 
 const std::string kOld = "old\r\n";
@@ -428,3 +432,4 @@ TEST_F(Files, ALockedFileIsWaitedForOrRefused)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
     EXPECT_TRUE(FileLock::Acquire(dir / "missing").Ok()) << "a file not there yet needs no lock";
 }
+#endif // _WIN32
