@@ -164,6 +164,9 @@ TEST_F(Shell, AboutShowsTitleVersionAndClosesWithEnterOrEscape)
         EXPECT_TRUE(checked);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
+    // The program icon is the committed picture.
+    const QImage icon(QStringLiteral(KR39_SOURCE_DIR "/src/resources/icons/101.png"));
+    EXPECT_EQ(window->windowIcon().pixmap(64).toImage().convertToFormat(icon.format()), icon);
 }
 
 // --- Layout ------------------------------------------------------------------------------
@@ -199,6 +202,9 @@ TEST_F(Shell, WindowKeepsItsMinimumSizeAndControlsFollowAResize)
     EXPECT_EQ(tree.topLeft(), QPoint(8, window->menuBar()->height() + 32));
     EXPECT_EQ(view.left() - tree.right() - 1, 10);
     EXPECT_EQ(window->width() - view.right() - 1, 9);
+    // Both end just above the status bar.
+    EXPECT_EQ(window->sbStatusBar()->y() - tree.bottom() - 1, 3);
+    EXPECT_EQ(window->sbStatusBar()->y() - view.bottom() - 1, 3);
     // Wider and higher: the tree grows both ways, the view only downwards and moves right.
     window->resize(1100, 850);
     EXPECT_EQ(geometry("tvCatalog").size(), tree.size() + QSize(100, 50));

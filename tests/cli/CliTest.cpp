@@ -233,4 +233,7 @@ TEST_F(Cli, BadArgumentsExitWithTwoAndTheUsage)
         EXPECT_EQ(run.Out, "");
         EXPECT_EQ(ReadBytes(station), kGood);
     }
+    const auto help = Exec({"--help"});
+    EXPECT_EQ(help.Exit, 0);
+    EXPECT_NE(help.Out.find("kr39eds-cli"), std::string::npos);
 }

@@ -124,7 +124,7 @@ TEST(ShippedLibrary, EveryModuleAloneAndInFullStationsGivesAValidEds)
         const auto input = MakeGenerateInput(station, kModules, "06.12.2026");
         const auto text = GenerateEds(input);
         ASSERT_TRUE(text.Ok()) << text.Error().Describe();
-        CheckEds(text.Value(), input.TotalInputs, input.TotalOutputs);
+        CheckEds(text.Value(), station.TotalInputs, station.TotalOutputs);
         EXPECT_NE(text.Value().find("KR39 station Line4"), std::string::npos);
         if (!placed.empty()) {
             const auto last = std::to_string(placed.size());

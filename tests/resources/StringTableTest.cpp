@@ -53,12 +53,13 @@ TEST(NumberConversion, StrictAndLenientReadings)
         std::optional<int> Strict, Lenient;
     };
     const std::optional<int> none;
-    const Case cases[] = {{"1000", 1000, 1000}, {" 1036 ", 1036, 1036}, {"+7", 7, 7}, {"-5", -5, -5},
-        {"2.5", 2, 2}, {"3.5", 4, 4}, {"-2.5", -2, -2}, {"0.5", 0, 0}, {".5", 0, 0}, {"1e3", 1000, 1000},
-        {"32767", 32767, 32767}, {"-32768", -32768, -32768}, {"32767.5", none, none}, {"32768", none, none},
-        {"99999", none, none}, {std::string(100000, '9'), none, none}, {"", none, 0}, {"   ", none, 0},
-        {"-", none, 0}, {"abc", none, 0}, {"1019abc", none, 1019}, {"1 0", none, 10}, {" - 1 2x", none, -12},
-        {"12-3", none, 12}, {"1E", none, 1}, {"008", 8, 8}};
+    const Case cases[]
+        = {{"1000", 1000, 1000}, {" 1036 ", 1036, 1036}, {"+7", 7, 7}, {"-5", -5, -5}, {"5.", 5, 5},
+            {"\t7\t", 7, 7}, {"2.5", 2, 2}, {"3.5", 4, 4}, {"-2.5", -2, -2}, {"0.5", 0, 0}, {".5", 0, 0},
+            {"1e3", 1000, 1000}, {"32767", 32767, 32767}, {"-32768", -32768, -32768}, {"32767.5", none, none},
+            {"32768", none, none}, {"99999", none, none}, {std::string(100000, '9'), none, none},
+            {"", none, 0}, {"   ", none, 0}, {"-", none, 0}, {"abc", none, 0}, {"1019abc", none, 1019},
+            {"1 0", none, 10}, {" - 1 2x", none, -12}, {"12-3", none, 12}, {"1E", none, 1}, {"008", 8, 8}};
     for (const auto& c : cases) {
         SCOPED_TRACE("\"" + c.Text.substr(0, 20) + "\"");
         const auto strict = StrictToInt16(c.Text);

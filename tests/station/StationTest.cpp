@@ -222,14 +222,14 @@ TEST(Summary, TotalsCountEverySlotAndSkipAnAdditionThatLeavesSixteenBits)
     slots[0].Outputs = -32760;
     slots[1].Inputs = 5; // 32765
     slots[2].Inputs = 10; // would be 32775: skipped
-    slots[3].Inputs = -2; // 32763
-    slots[16].Inputs = 1; // a filler counts too: 32764
+    slots[3].Inputs = 2; // exactly 32767
+    slots[16].Inputs = -1; // a filler counts too: 32766
     slots[1].Outputs = -10; // skipped
     slots[2].Outputs = -8; // -32768
     slots[3].Outputs = 3; // -32765
     Station station;
     station.Slots = slots;
     UpdateTotals(station);
-    EXPECT_EQ(station.TotalInputs, 32764);
+    EXPECT_EQ(station.TotalInputs, 32766);
     EXPECT_EQ(station.TotalOutputs, -32765);
 }

