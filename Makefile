@@ -9,7 +9,7 @@ FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps configure build test run bench package install test-asan fuzz fuzz-ci clean format
+.PHONY: all deps fuzz-deps configure build test run screenshots bench package install test-asan fuzz fuzz-ci clean format
 
 all: build
 
@@ -36,6 +36,12 @@ test: build
 
 run: build
 	$(BIN)/kr39eds
+
+# Pictures of the splash, the About box and a composed station, under a virtual X server when there is one.
+screenshots: configure
+	cmake --build --preset $(PRESET) --target kr39eds-screenshots
+	@if command -v xvfb-run >/dev/null; then XVFB="xvfb-run -a -s '-screen 0 1280x1024x24'"; fi; \
+	  eval $$XVFB $(BIN)/kr39eds-screenshots $(BUILD_DIR)/screenshots
 
 bench:
 	@$(MAKE) --no-print-directory build PRESET=bench
