@@ -1,9 +1,7 @@
 // The station view: DrawStation on the station's edge cases, drag feedback and drops.
 #include <gtest/gtest.h>
 
-#include <QDragEnterEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,13 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "catalog/CatalogTree.h"
+#include "../support/GuiTest.h"
 #include "resources/ResourcePictures.h"
 #include "station/StationView.h"
 
 namespace {
 
 using kr39::StationView;
+using kr39::test::SendDrag;
 
 struct Slot {
     int Index;
@@ -219,22 +218,6 @@ TEST_F(StationViewTest, LargePicturesAreShownUnscaledFromTheTopLeftAndClipped)
 
 // --- Drag and drop -----------------------------------------------------------------------
 
-// Sends enter and then move, leave or drop to `target`; tells whether the drag was accepted.
-bool SendDrag(QWidget* target, const QMimeData* data, QEvent::Type last)
-{
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(target, &enter);
-    const bool accepted = enter.isAccepted() && enter.dropAction() == Qt::CopyAction; // the proposal is kept
-    QDragMoveEvent move(QPoint(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
-    QDragLeaveEvent leave;
-    QDropEvent drop(QPointF(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
-    QEvent* event = last == QEvent::DragMove ? static_cast<QEvent*>(&move)
-        : last == QEvent::DragLeave          ? static_cast<QEvent*>(&leave)
-                                             : &drop;
-    QCoreApplication::sendEvent(target, event);
-    return accepted && (last == QEvent::DragLeave || event->isAccepted());
-}
-
 struct FeedbackCase {
     const char* PartNo; // of slot 3
     bool OnLabel;
@@ -251,14 +234,11 @@ TEST_P(DragFeedback, FollowsTheKindOfTheSlotAndDropsSignal)
     Draw();
     QWidget* target = c.OnLabel ? static_cast<QWidget*>(Label("lblSlot", 3)) : view.Picture(3);
     QSignalSpy dropped(&view, &StationView::SlotDropped);
-    QMimeData data;
-    data.setData(kr39::CatalogTree::DragMimeType, QByteArray());
-
-    EXPECT_TRUE(SendDrag(target, &data, QEvent::DragMove));
+    EXPECT_TRUE(SendDrag(target, QEvent::DragMove));
     EXPECT_EQ(Shown(3), c.OnEnter);
-    SendDrag(target, &data, QEvent::DragLeave);
+    SendDrag(target, QEvent::DragLeave);
     EXPECT_EQ(Shown(3), c.OnLeave);
-    EXPECT_TRUE(SendDrag(target, &data, QEvent::Drop));
+    EXPECT_TRUE(SendDrag(target, QEvent::Drop));
     EXPECT_EQ(Shown(3), c.OnLeave) << "no feedback left behind by the drop";
     ASSERT_EQ(dropped.count(), 1);
     EXPECT_EQ(dropped.at(0).at(0).toInt(), 3);
@@ -274,18 +254,16 @@ TEST_F(StationViewTest, OnlySlotsOneToSixteenTakeDropsAndOnlyFromTheCatalog)
 {
     Draw();
     QSignalSpy dropped(&view, &StationView::SlotDropped);
-    QMimeData catalog;
-    catalog.setData(kr39::CatalogTree::DragMimeType, QByteArray());
     QMimeData file;
     file.setUrls({QUrl::fromLocalFile("/tmp/x.bmp")});
-    EXPECT_FALSE(SendDrag(view.Picture(0), &catalog, QEvent::DragLeave)) << "the node takes no drag";
-    EXPECT_FALSE(SendDrag(view.Picture(5), &file, QEvent::Drop)) << "a drag from outside the program";
+    EXPECT_FALSE(SendDrag(view.Picture(0), QEvent::DragLeave)) << "the node takes no drag";
+    EXPECT_FALSE(SendDrag(view.Picture(5), QEvent::Drop, &file)) << "a drag from outside the program";
     EXPECT_FALSE(view.BusSegment(5)->acceptDrops());
     EXPECT_FALSE(Label("lblMod", 5)->acceptDrops());
     EXPECT_EQ(dropped.count(), 0);
     for (int i = 1; i <= 16; ++i) {
-        EXPECT_TRUE(SendDrag(view.Picture(i), &catalog, QEvent::Drop)) << i;
-        EXPECT_TRUE(SendDrag(Label("lblSlot", i), &catalog, QEvent::Drop)) << i;
+        EXPECT_TRUE(SendDrag(view.Picture(i), QEvent::Drop)) << i;
+        EXPECT_TRUE(SendDrag(Label("lblSlot", i), QEvent::Drop)) << i;
     }
     ASSERT_EQ(dropped.count(), 32);
     EXPECT_EQ(dropped.at(31).at(0).toInt(), 16);

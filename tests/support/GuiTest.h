@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +19,7 @@
 
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "catalog/CatalogTree.h"
 #include "station/Station.h"
 
 namespace kr39::test {
@@ -48,6 +51,27 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 3000)
         QTest::qWait(5);
     }
     return true;
+}
+
+// A drag (from the catalog tree unless `data` is given) entering `target`, then moving over it,
+// leaving it or dropping on it; tells whether the entry kept its proposed copy action and the
+// last event was taken.
+inline bool SendDrag(QWidget* target, QEvent::Type last, const QMimeData* data = nullptr)
+{
+    QMimeData catalog;
+    catalog.setData(CatalogTree::DragMimeType, QByteArray());
+    data = data ? data : &catalog;
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &enter);
+    const bool accepted = enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
+    QDragMoveEvent move(QPoint(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
+    QDragLeaveEvent leave;
+    QDropEvent drop(QPointF(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
+    QEvent* event = last == QEvent::DragMove ? static_cast<QEvent*>(&move)
+        : last == QEvent::DragLeave          ? static_cast<QEvent*>(&leave)
+                                             : &drop;
+    QCoreApplication::sendEvent(target, event);
+    return accepted && (last == QEvent::DragLeave || event->isAccepted());
 }
 
 inline QSettings Settings()
