@@ -45,12 +45,8 @@ struct Case {
     std::string Text;
     int Line; // -1: the file loads; else the line its failure names
     std::string Expected; // Rows() of a good file; a part of the failure's text for a bad one
+    friend void PrintTo(const Case& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const Case& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class CatalogFile : public ::testing::TestWithParam<Case> { };
 

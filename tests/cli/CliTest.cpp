@@ -150,12 +150,8 @@ struct Failing {
     std::string Language;
     std::string Message; // the first line on stderr
     std::string Where; // a part of the second line
+    friend void PrintTo(const Failing& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const Failing& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class CliFailure : public Cli, public ::testing::WithParamInterface<Failing> { };
 

@@ -64,12 +64,8 @@ struct OddFile {
     std::string Text;
     OpenOutcome Outcome;
     int Line; // the line a failure names
+    friend void PrintTo(const OddFile& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const OddFile& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class OpenFile : public StationFile, public ::testing::WithParamInterface<OddFile> { };
 

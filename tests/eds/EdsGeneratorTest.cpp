@@ -65,12 +65,8 @@ struct Files {
     std::string Master;
     std::string Module;
     std::string Expected;
+    friend void PrintTo(const Files& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const Files& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class Templates : public Generate, public ::testing::WithParamInterface<Files> { };
 

@@ -35,6 +35,7 @@ struct LineCase {
     int counterAfter;
     bool blockAfter;
     bool fails = false;
+    friend void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ModuleLine : public ::testing::TestWithParam<LineCase> { };

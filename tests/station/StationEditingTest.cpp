@@ -124,6 +124,7 @@ struct DropCase {
     std::string Branch2; // slots 5-8 afterwards
     bool Modified;
     bool Redraw;
+    friend void PrintTo(const DropCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class DropOnSlot : public StationEditingTest, public testing::WithParamInterface<DropCase> { };

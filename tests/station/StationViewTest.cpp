@@ -114,6 +114,7 @@ struct DrawCase {
     const char* NodeFile;
     std::map<int, QString> Pictures; // slot -> file shown ("104" for the filler)
     std::map<int, int> ModuleNumbers; // slot -> number shown in red
+    friend void PrintTo(const DrawCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class StationDrawCase : public StationViewTest, public testing::WithParamInterface<DrawCase> { };
@@ -219,10 +220,12 @@ TEST_F(StationViewTest, LargePicturesAreShownUnscaledFromTheTopLeftAndClipped)
 // --- Drag and drop -----------------------------------------------------------------------
 
 struct FeedbackCase {
+    const char* Name;
     const char* PartNo; // of slot 3
     bool OnLabel;
     QString OnEnter; // what image 3 shows while the drag is over it
     QString OnLeave; // ... and after it leaves
+    friend void PrintTo(const FeedbackCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class DragFeedback : public StationViewTest, public testing::WithParamInterface<FeedbackCase> { };
@@ -246,9 +249,12 @@ TEST_P(DragFeedback, FollowsTheKindOfTheSlotAndDropsSignal)
 }
 
 INSTANTIATE_TEST_SUITE_P(Station, DragFeedback,
-    testing::Values(FeedbackCase {"None", false, "102", ""}, FeedbackCase {"None", true, "102", ""},
-        FeedbackCase {"Bus", false, "105", "104"}, FeedbackCase {"Bus", true, "105", "104"},
-        FeedbackCase {"M3", false, "M3b.bmp", "M3b.bmp"}));
+    testing::Values(FeedbackCase {"EmptyPicture", "None", false, "102", ""},
+        FeedbackCase {"EmptyNumberLabel", "None", true, "102", ""},
+        FeedbackCase {"FillerPicture", "Bus", false, "105", "104"},
+        FeedbackCase {"FillerNumberLabel", "Bus", true, "105", "104"},
+        FeedbackCase {"ModulePicture", "M3", false, "M3b.bmp", "M3b.bmp"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(StationViewTest, OnlySlotsOneToSixteenTakeDropsAndOnlyFromTheCatalog)
 {
