@@ -233,14 +233,14 @@ TEST_F(Shell, NewModifySaveSaveAsOpenFollowTheStation)
     TriggerWith("mnuFileSave", file);
     ASSERT_EQ(FileDialog::History().size(), 1);
     EXPECT_EQ(FileDialog::History()[0].Filter, "Configuration files (*.CSE);;All files (*.*)");
-    EXPECT_EQ(ReadFile(file).substr(0, 16), "KR39NODE000001\r\n");
+    EXPECT_EQ(ReadBytes(file).substr(0, 16), "KR39NODE000001\r\n");
     EXPECT_EQ(State(), std::make_tuple(false, true, QString::fromStdString(file.string())));
 
     // A named station is saved at once; Save As always asks.
     Place(1, "KR39DO08DC24");
     Trigger("mnuFileSave");
     EXPECT_EQ(FileDialog::History().size(), 1);
-    EXPECT_EQ(ReadFile(file).substr(16, 14), "KR39DO08DC24\r\n");
+    EXPECT_EQ(ReadBytes(file).substr(16, 14), "KR39DO08DC24\r\n");
     TriggerWith("mnuFileSaveAs", Temp() / "b.CSE");
     EXPECT_EQ(State(), std::make_tuple(false, true, QString::fromStdString((Temp() / "b.CSE").string())));
 
@@ -290,7 +290,7 @@ TEST_F(Shell, GenerateWritesTheNamedFileAndReportsOk)
     EXPECT_EQ(FileDialog::History()[0].Filter, "EDS files (*.EDS);;All files (*.*)");
     EXPECT_TRUE(MessageBox::History().isEmpty());
     EXPECT_EQ(StatusText(), "Status: OK");
-    const std::string text = ReadFile(Temp() / "out.EDS");
+    const std::string text = ReadBytes(Temp() / "out.EDS");
     EXPECT_NE(text.find("KR39 station Line4"), std::string::npos);
     EXPECT_NE(text.find("Box 02 "), std::string::npos);
     EXPECT_EQ(window->pbStation()->value(), 0);
@@ -325,10 +325,8 @@ TEST_F(Shell, EachFailureShowsItsMessageOnce)
     window->m_modulesDir = ShippedModules();
 
     // A file too short to be a station leaves a new station.
-    std::string sixteen;
-    for (int i = 0; i < 16; ++i)
-        sixteen += "None\r\n";
-    WriteFile(Temp() / "short.CSE", sixteen);
+    const std::string sixteen = Repeat(16, "None");
+    WriteBytes(Temp() / "short.CSE", sixteen);
     MessageBox::ClearHistory();
     TriggerWith("mnuFileOpen", Temp() / "short.CSE");
     EXPECT_EQ(OnlyMessage(), "Error when loading data!!!");
@@ -336,7 +334,7 @@ TEST_F(Shell, EachFailureShowsItsMessageOnce)
     EXPECT_EQ(State(), std::make_tuple(false, false, QString("Unknown")));
 
     // An unknown part number is reported in the status bar, until the next redraw.
-    WriteFile(Temp() / "unknown.CSE", "KR39NODE000001\r\nkr39di08dc24\r\n" + sixteen.substr(6));
+    WriteBytes(Temp() / "unknown.CSE", "KR39NODE000001\r\nkr39di08dc24\r\n" + sixteen.substr(6));
     MessageBox::ClearHistory();
     TriggerWith("mnuFileOpen", Temp() / "unknown.CSE");
     EXPECT_EQ(StatusText(), "Status: PartNo not found!!!");

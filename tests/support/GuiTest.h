@@ -12,11 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "../TestSupport.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "catalog/CatalogTree.h"
@@ -24,20 +24,13 @@
 
 namespace kr39::test {
 
+using kr39test::ReadBytes;
+using kr39test::Repeat;
+using kr39test::WriteBytes;
+
 inline std::filesystem::path ShippedModules()
 {
     return std::filesystem::path(KR39_SOURCE_DIR) / "modules";
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Waits, processing events, until `done` holds or `ms` have passed.
