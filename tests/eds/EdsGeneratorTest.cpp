@@ -5,8 +5,6 @@
 #include "../TestSupport.h"
 
 #include <chrono>
-#include <functional>
-#include <tuple>
 
 using namespace kr39;
 using namespace std::string_literals;
@@ -207,32 +205,14 @@ TEST_F(Generate, ModuleFilesMustBeShorterThan32768Bytes)
 TEST_F(Generate, UnreadableFilesAreNamed)
 {
     Place({3});
-    const std::tuple<const char*, std::function<void()>, std::string, std::string> cases[] = {
-        {"no master", [] {}, "KR39NODE000001.dat", "master template"},
-        {"master is a folder", [&] { fs::create_directories(dir / "KR39NODE000001.dat"); },
-            "KR39NODE000001.dat", "master template"},
-        {"master of gigabytes",
-            [&] {
-                fs::remove(dir / "KR39NODE000001.dat");
-                std::ofstream(dir / "KR39NODE000001.dat").close();
-                fs::resize_file(dir / "KR39NODE000001.dat", std::uintmax_t {4} << 30);
-            },
-            "KR39NODE000001.dat", "bytes"},
-        {"no module file", [&] { Write("KR39NODE000001.dat", kMarker); }, "M.dat", "module description file"},
-        {"module file is a folder", [&] { fs::create_directories(dir / "M.dat"); }, "M.dat",
-            "module description"},
-    };
-    for (const auto& [name, prepare, file, what] : cases) {
-        SCOPED_TRACE(name);
-        if (fs::is_directory(dir / "KR39NODE000001.dat"))
-            fs::remove(dir / "KR39NODE000001.dat");
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        const auto failure = RunFails();
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-        EXPECT_EQ(failure.File, (dir / file).string());
-        EXPECT_TRUE(Has(failure.What, what)) << failure.What;
-    }
+    auto failure = RunFails();
+    EXPECT_EQ(failure.File, (dir / "KR39NODE000001.dat").string());
+    EXPECT_TRUE(Has(failure.What, "cannot read the master template")) << failure.What;
+    Write("KR39NODE000001.dat", kMarker);
+    fs::create_directories(dir / "M.dat");
+    failure = RunFails();
+    EXPECT_EQ(failure.File, (dir / "M.dat").string());
+    EXPECT_TRUE(Has(failure.What, "cannot read the module description file")) << failure.What;
 }
 
 TEST_F(Generate, CountersStopAt32767)
