@@ -59,8 +59,9 @@ TEST_P(CatalogFile, LoadsOrNamesLineAndReason)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "too slow";
     ASSERT_EQ(result.Ok(), GetParam().Line < 0) << (result ? "loaded" : result.Error().Describe());
     if (result) {
-        if (GetParam().Expected != "*")
+        if (GetParam().Expected != "*") {
             EXPECT_EQ(Rows(result.Value()), GetParam().Expected);
+        }
         return;
     }
     EXPECT_EQ(result.Error().File, "dir/pn.dat");

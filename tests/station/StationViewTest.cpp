@@ -137,8 +137,9 @@ TEST_P(StationDrawCase, PicturesVariantsAndModuleNumbers)
         EXPECT_EQ(Visible("lblMod", i), isModule) << i;
         EXPECT_EQ(Visible("lblSlot", i), !isModule) << i;
         const std::string partNo = isModule ? station.Slots[static_cast<std::size_t>(i)].PartNo : "";
-        if (isModule)
+        if (isModule) {
             EXPECT_EQ(Text("lblMod", i), QString::number(number->second)) << i;
+        }
         EXPECT_EQ(Text("lblModPN", i).toStdString(), partNo) << i;
         EXPECT_EQ(Text("lblModDesc", i).toStdString(), isModule ? "Desc " + partNo : "") << i;
     }
