@@ -15,8 +15,8 @@ WINDOWS_PACKAGES = cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcl
 
 SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps run-deps fuzz-deps configure build test run bench package package-check windows install \
-        test-asan fuzz fuzz-ci clean format
+.PHONY: all deps run-deps fuzz-deps configure build test run screenshots bench package package-check \
+        windows install test-asan fuzz fuzz-ci clean format
 
 all: build
 
@@ -46,6 +46,12 @@ test: build
 
 run: build run-deps
 	$(BIN)/kr39eds
+
+# Pictures of the splash, the About box and a composed station, under a virtual X server when there is one.
+screenshots: configure
+	cmake --build --preset $(PRESET) --target kr39eds-screenshots
+	@if command -v xvfb-run >/dev/null; then XVFB="xvfb-run -a -s '-screen 0 1280x1024x24'"; fi; \
+	  eval $$XVFB $(BIN)/kr39eds-screenshots $(BUILD_DIR)/screenshots
 
 bench:
 	@$(MAKE) --no-print-directory build PRESET=bench

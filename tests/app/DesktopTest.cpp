@@ -78,7 +78,7 @@ TEST_P(Question, SaveDiscardOrCancel)
     std::string lines = "KR39NODE000001\r\nKR39DO08DC24\r\n";
     for (int i = 0; i < 15; ++i)
         lines += "None\r\n";
-    WriteFile(other, lines);
+    WriteBytes(other, lines);
     Place(*window, 2, "KR39DI08DC24");
     const fs::path named = Temp() / "named.CSE";
     if (!c.SaveAsName)
@@ -276,11 +276,11 @@ TEST_F(Desktop, HugeDescriptionsAreShownCutAfterAFewHundredCharacters)
 {
     // A catalog whose module has a description of 1 MB, with " C " at its very end.
     fs::copy(ShippedModules(), Temp() / "modules");
-    std::string catalog = ReadFile(Temp() / "modules" / "pn.dat");
+    std::string catalog = ReadBytes(Temp() / "modules" / "pn.dat");
     const std::string huge = std::string(1 << 20, 'x') + " C end";
     const std::size_t at = catalog.find("KR39DI08DC24 ") + 13;
     catalog.replace(at, catalog.find('\r', at) - at, huge);
-    WriteFile(Temp() / "modules" / "pn.dat", catalog);
+    WriteBytes(Temp() / "modules" / "pn.dat", catalog);
     auto big = LoadedWindow(Temp() / "modules");
 
     const QTreeWidgetItem* group = big->tvCatalog()->FindNode(QStringLiteral("r01"));
@@ -367,7 +367,7 @@ TEST_F(Desktop, HelpFileIsBuiltBesideTheProgramAndOpened)
     const fs::path help = window->Files()->HelpFilePath();
     EXPECT_EQ(help, fs::path(KR39_BIN_DIR) / "KR39_EDS.chm");
     ASSERT_TRUE(fs::exists(help));
-    EXPECT_EQ(ReadFile(help).substr(0, 4), "ITSF"); // a compiled HTML help file
+    EXPECT_EQ(ReadBytes(help).substr(0, 4), "ITSF"); // a compiled HTML help file
 
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");

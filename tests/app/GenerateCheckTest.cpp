@@ -26,7 +26,7 @@ protected:
             Trigger(window, "mnuFileSave", Temp() / stationName);
         MessageBox::ClearHistory();
         Trigger(window, "mnuFileGenerate", Temp() / "out.EDS");
-        return ReadFile(Temp() / "out.EDS");
+        return ReadBytes(Temp() / "out.EDS");
     }
     static void Trigger(MainWindow& window, const char* name, const fs::path& answer)
     {
@@ -75,10 +75,10 @@ TEST_F(GenerateCheck, WarningsAreCountedInTheStatusBar)
 TEST_F(GenerateCheck, ErrorsAreShownWithTheirLinesAndTheFileStays)
 {
     fs::copy(ShippedModules(), Temp() / "modules");
-    auto tmpl = ReadFile(Temp() / "modules" / "KR39NODE000001.dat");
+    auto tmpl = ReadBytes(Temp() / "modules" / "KR39NODE000001.dat");
     tmpl.replace(tmpl.find("MaxInst = <INSTNO>"), 18, "MaxInst = 3");
     tmpl.replace(tmpl.find("MajRev = 1"), 10, "MajRev = 0");
-    WriteFile(Temp() / "modules" / "KR39NODE000001.dat", tmpl);
+    WriteBytes(Temp() / "modules" / "KR39NODE000001.dat", tmpl);
     auto window = LoadedWindow(Temp() / "modules");
     Place(*window, 1, "KR39PS24");
     const auto text = SaveAndGenerate(*window, "Line4.CSE");

@@ -62,7 +62,7 @@ protected:
 
 TEST_F(OpenAtStart, TheStationIsOpenedOnceTheCatalogIsRead)
 {
-    WriteFile(Temp() / "Line4.CSE", kTwoModules);
+    WriteBytes(Temp() / "Line4.CSE", kTwoModules);
     Program program(ShippedModules());
     MainWindow* window = Started(program, Temp() / "Line4.CSE");
     EXPECT_EQ(window->m_station.CurrentFile, (Temp() / "Line4.CSE").string());
@@ -72,7 +72,7 @@ TEST_F(OpenAtStart, TheStationIsOpenedOnceTheCatalogIsRead)
     EXPECT_EQ(window->windowTitle().toStdString(),
         "KR39 Standard EDS Generator - " + (Temp() / "Line4.CSE").string());
     EXPECT_TRUE(MessageBox::History().isEmpty());
-    EXPECT_EQ(ReadFile(Temp() / "Line4.CSE"), kTwoModules);
+    EXPECT_EQ(ReadBytes(Temp() / "Line4.CSE"), kTwoModules);
 }
 
 TEST_F(OpenAtStart, FailuresAreOpensFailures)
@@ -85,7 +85,7 @@ TEST_F(OpenAtStart, FailuresAreOpensFailures)
     EXPECT_EQ(window->m_station.Slots[0].PartNo, "KR39NODE000001");
 
     MessageBox::ClearHistory();
-    WriteFile(Temp() / "Unknown.CSE", "KR39NODE000001\r\nNOSUCHPART\r\n");
+    WriteBytes(Temp() / "Unknown.CSE", "KR39NODE000001\r\nNOSUCHPART\r\n");
     Program unknown(ShippedModules());
     window = Started(unknown, Temp() / "Unknown.CSE");
     EXPECT_TRUE(MessageBox::History().isEmpty());

@@ -3,7 +3,6 @@
 #include "../TestSupport.h"
 
 #include <chrono>
-#include <random>
 
 using namespace kr39;
 using namespace std::string_literals;
@@ -16,15 +15,6 @@ const std::string kHead = "00 KR39 node\r\n01 Digital inputs\r\n02 Digital outpu
 std::string Module(const std::string& code, const std::string& partNo, const std::string& numbers = "001 000")
 {
     return code + " " + numbers + " " + partNo + " d\r\n";
-}
-
-std::string Binary(std::size_t size, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::string bytes(size, '\0');
-    for (auto& c : bytes)
-        c = static_cast<char>(rng() & 0xFF);
-    return bytes;
 }
 
 // The root line and a group for every two-byte code of bytes 14..255 except "00": 58563 groups.
@@ -55,12 +45,8 @@ struct Case {
     std::string Text;
     int Line; // -1: the file loads; else the line its failure names
     std::string Expected; // Rows() of a good file; a part of the failure's text for a bad one
+    friend void PrintTo(const Case& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const Case& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class CatalogFile : public ::testing::TestWithParam<Case> { };
 
@@ -73,8 +59,9 @@ TEST_P(CatalogFile, LoadsOrNamesLineAndReason)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "too slow";
     ASSERT_EQ(result.Ok(), GetParam().Line < 0) << (result ? "loaded" : result.Error().Describe());
     if (result) {
-        if (GetParam().Expected != "*")
+        if (GetParam().Expected != "*") {
             EXPECT_EQ(Rows(result.Value()), GetParam().Expected);
+        }
         return;
     }
     EXPECT_EQ(result.Error().File, "dir/pn.dat");
@@ -87,58 +74,35 @@ TEST_P(CatalogFile, LoadsOrNamesLineAndReason)
 
 INSTANTIATE_TEST_SUITE_P(Files, CatalogFile,
     ::testing::Values(
+        // Numbers read like the start of a number; a second marker is skipped; a blank at the
+        // part number's position gives an empty part number.
         Case {"FileOrder",
-            kHead + Module("01", "DI16", "016 000") + "00   8 8   NODE node\r\n02 000 004 DO4 \r\n", -1,
-            "DI16|01|16|0|d\nNODE|00|8|8|node\nDO4|02|0|4|\n"},
-        Case {"BareLineFeedsAndBytes", "00\n01 Gr\xFCppe\n<STARTMODULES>\n01 001 002 P\xE4 caf\xE9 \tx\r\n",
-            -1, "P\xE4|01|1|2|caf\xE9 \tx\n"},
-        Case {"NulBytesPassThrough",
-            "00\0r\r\n01\0G\r\n<STARTMODULES>\r\n01\0"
+            kHead + Module("01", "DI16", "16x 000") + "00   8 8   NODE node\r\n<STARTMODULES>\r\n"
+                + "02 000 004 DO4 \r\n01 001 000  no part number\r\n",
+            -1, "DI16|01|16|0|d\nNODE|00|8|8|node\nDO4|02|0|4|\n|01|1|0|no part number\n"},
+        Case {"BareLineFeedsNulAndHighBytesPassThrough",
+            "00\0r\n01\0Gr\xFCppe\n<STARTMODULES>\r\n01\0"
             "016\0"
-            "000\0P\0\xFF d\0e\r\n"s,
-            -1, "P\0\xFF|01|16|0|d\0e\n"s},
-        Case {"NoMarker", "00 root\r\n01 A\r\n", -1, ""},
+            "000\0P\0\xFF caf\xE9 \tx\n"s,
+            -1, "P\0\xFF|01|16|0|caf\xE9 \tx\n"s},
         Case {"LoneCarriageReturnsDoNotEndLines", "00 root\r01 A\r<STARTMODULES>\r01 001 000 P d\r", -1, ""},
-        Case {"MarkerInModulesSkipped", kHead + Module("01", "A") + "<STARTMODULES>\r\n" + Module("02", "B"),
-            -1, "A|01|1|0|d\nB|02|1|0|d\n"},
-        Case {"BlankAtPartNoPosition", kHead + "01 001 000  no part number\r\n", -1,
-            "|01|1|0|no part number\n"},
-        Case {"MegabyteCaption", "00 root\r\n01 " + std::string(1 << 20, 'x') + "\r\n", -1, ""},
-        Case {"MegabyteDescription", kHead + "01 016 000 P " + std::string(1 << 20, 'd'), -1, "*"},
+        Case {"MegabyteCaptionAndDescription",
+            "00 root\r\n01 " + std::string(1 << 20, 'x') + "\r\n<STARTMODULES>\r\n01 016 000 P "
+                + std::string(1 << 20, 'd'),
+            -1, "*"},
         Case {"ManyGroups", ManyGroupLines(), -1, ""}, Case {"Empty", "", 0, "empty"},
-        Case {"EmptyGroupLine", "00\r\n\r\n01 A\r\n", 2, "empty line"},
-        Case {"TrailingEmptyLine", kHead + Module("01", "A") + "\r\n", 6, "empty line"},
         Case {"MegabyteOfLineEnds", "00 root\r\n" + std::string(1 << 20, '\n'), 2, "empty line"},
         Case {"EndsAtMarker", "00\r\n<STARTMODULES>\r\n", 2, "<STARTMODULES>"},
-        Case {"EndsAtSecondMarker", kHead + Module("01", "A") + "<STARTMODULES>", 6, "marker"},
-        Case {"MarkerOnlyOnce", "<STARTMODULES>\r\n", 1, "<STARTMODULES>"},
-        Case {"ShortGroupLine", "00\r\n01\r\n", 2, "\"01\""}, Case {"OneCharacterRoot", "0\r\n", 1, "\"0\""},
+        Case {"ShortGroupLine", "00\r\n01\r\n", 2, "\"01\""},
         Case {"GroupBeforeRoot", "01 A\r\n00\r\n", 1, "\"01 A\""},
-        Case {"SecondRoot", "00\r\n01 A\r\n00 again\r\n", 3, "\"00 again\""},
         Case {"MegabyteSecondRoot", "00 root\r\n" + std::string(1 << 20, '0') + "\r\n", 2, "\"000"},
-        Case {"DuplicateGroup", "00\r\n01 A\r\n01 B\r\n", 3, "\"01 B\""},
         Case {"ManyGroupsThenADuplicate", ManyGroupLines() + "\x0E\x0E again\r\n", 242 * 242 + 1, "again"},
-        Case {"TruncatedModuleLine", kHead + "01 016 0", 5, "position 12"},
         Case {"TruncatedAtPartNo", kHead + "01 001 000 KR39DI16", 5, "\"01 001 000 KR39DI16\""},
-        Case {"MegabyteModuleLineWithoutBlank", kHead + "01 016 000 " + std::string(1 << 20, 'P'), 5, "PPP"},
         Case {"UnknownTypeCode", kHead + Module("03", "A"), 5, "\"03\""},
         Case {"NumberOutOfRange", kHead + Module("01", "A", "9E9 000"), 5, "range"},
-        Case {"Binary", Binary(4096, 1), 1, "\\x"},
-        Case {"BinaryAfterHead", kHead + Binary(4096, 2), 5, "\\x"},
+        Case {"OutputsOutOfRange", kHead + Module("01", "A", "000 9E9"), 5, "range"},
         Case {"ControlCharactersEscaped", "00\r\n0\x01\r\n", 2, "\"0\\x01\""}),
     [](const auto& info) { return info.param.Name; });
-
-TEST(Catalog, NumberFieldsReadLikeTheStartOfANumber)
-{
-    const std::pair<std::string, int> fields[] = {{"  8", 8}, {"008", 8}, {"8  ", 8}, {"   ", 0}, {"abc", 0},
-        {"-12", -12}, {"- 5", -5}, {"1 2", 12}, {"12x", 12}, {"2.5", 2}, {"3.5", 4}, {"1E2", 100}};
-    for (const auto& [field, expected] : fields) {
-        const auto catalog = ParseCatalog(kHead + Module("01", "A", field + " " + field));
-        ASSERT_TRUE(catalog.Ok()) << field << ": " << catalog.Error().Describe();
-        EXPECT_EQ(catalog->Entries[0].Inputs, expected) << field;
-        EXPECT_EQ(catalog->Entries[0].Outputs, expected) << field;
-    }
-}
 
 TEST(Catalog, GroupsInFileOrderAndSearchStopsAtAnEmptyPartNoAndAfterEntry255)
 {

@@ -22,28 +22,22 @@ QStringList Texts(const QTreeWidgetItem* parent)
     return texts;
 }
 
-class CatalogTreeTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        auto catalog = kr39::ParseCatalog(CatalogText);
-        ASSERT_TRUE(catalog.Ok());
-        tree.resize(300, 400);
-        tree.Fill(catalog.Value());
-        tree.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
-    }
-    void Press(const QPoint& pos, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mousePress(tree.viewport(), button, {}, pos);
-        QTest::mouseRelease(tree.viewport(), button, {}, pos);
-    }
-
-    kr39::CatalogTree tree;
-};
-
-TEST_F(CatalogTreeTest, RootGroupsAndModulesInFileOrderAllExpanded)
+void Press(kr39::CatalogTree& tree, const QPoint& pos, Qt::MouseButton button)
 {
+    QTest::mousePress(tree.viewport(), button, {}, pos);
+    QTest::mouseRelease(tree.viewport(), button, {}, pos);
+}
+
+TEST(CatalogTree, ShowsRootGroupsAndModulesInFileOrderAndAPressWithAnyButtonSetsDragText)
+{
+    auto catalog = kr39::ParseCatalog(CatalogText);
+    ASSERT_TRUE(catalog.Ok());
+    kr39::CatalogTree tree;
+    tree.resize(300, 400);
+    tree.Fill(catalog.Value());
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+
     ASSERT_EQ(tree.topLevelItemCount(), 1);
     QTreeWidgetItem* root = tree.topLevelItem(0);
     EXPECT_EQ(root->text(0), "KR39NODE000001");
@@ -57,20 +51,17 @@ TEST_F(CatalogTreeTest, RootGroupsAndModulesInFileOrderAllExpanded)
         EXPECT_TRUE((*it)->childCount() == 0 || (*it)->isExpanded()) << (*it)->text(0).toStdString();
     EXPECT_FALSE(tree.acceptDrops());
     EXPECT_EQ(tree.dragDropMode(), QAbstractItemView::DragOnly);
-}
 
-TEST_F(CatalogTreeTest, PressWithAnyButtonSetsDragTextToTheNodeUnderThePointer)
-{
     EXPECT_EQ(tree.DragText(), "");
-    Press(tree.visualItemRect(tree.FindNode("r01")->child(1)).center());
+    Press(tree, tree.visualItemRect(tree.FindNode("r01")->child(1)).center(), Qt::LeftButton);
     EXPECT_EQ(tree.DragText(), QString::fromUtf8("DI16 Eingänge € 16"));
     EXPECT_EQ(tree.DragTextBytes(), "DI16 Eing\xe4nge \x80 16"); // the catalog's own bytes
-    Press(tree.visualItemRect(tree.FindNode("r")).center(), Qt::RightButton);
+    Press(tree, tree.visualItemRect(root).center(), Qt::RightButton);
     EXPECT_EQ(tree.DragText(), "KR39NODE000001");
     // Empty space below the last node.
     const QRect last = tree.visualItemRect(tree.FindNode("r02")->child(0));
     ASSERT_LT(last.bottom() + 20, tree.viewport()->height());
-    Press(QPoint(last.center().x(), last.bottom() + 20), Qt::MiddleButton);
+    Press(tree, QPoint(last.center().x(), last.bottom() + 20), Qt::MiddleButton);
     EXPECT_EQ(tree.DragText(), "");
 }
 

@@ -5,8 +5,6 @@
 #include "../TestSupport.h"
 
 #include <chrono>
-#include <functional>
-#include <tuple>
 
 using namespace kr39;
 using namespace std::string_literals;
@@ -65,12 +63,8 @@ struct Files {
     std::string Master;
     std::string Module;
     std::string Expected;
+    friend void PrintTo(const Files& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const Files& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class Templates : public Generate, public ::testing::WithParamInterface<Files> { };
 
@@ -108,27 +102,20 @@ INSTANTIATE_TEST_SUITE_P(Files, Templates,
         // Block and slot tags mean nothing in the master template.
         Files {"ModuleTagsInMaster", "<START>\r\n<STOP>\r\n<SLOTNO><BOXNO>\r\nEnum1 = 0\r\n", "",
             "<START>\r\n<STOP>\r\n<SLOTNO><BOXNO>\r\nEnum1 = 0\r\n"},
-        Files {"TagCutByALineEnd", "<INST\r\nNO> <FILE\nNAME>\r\n", "", "<INST\r\nNO> <FILE\r\nNAME>\r\n"},
+        Files {"TagsCutByALineEndOrInLowerCaseStay", "<INST\r\nNO> <FILE\nNAME> <instno> <Filename>\r\n", "",
+            "<INST\r\nNO> <FILE\r\nNAME> <instno> <Filename>\r\n"},
         // Each tag is replaced in one pass, but a tag that an earlier replacement forms is replaced too.
         Files {"TagInsideATag", "<INST<INSTNO>NO> <<FILENAME>FILENAME>\r\n", "",
             "<INST0NO> <Line4FILENAME>\r\n"},
         Files {"TagFormedByAnEarlierReplacement",
             "Param = 1\r\n<INS<DATESTRING>O>\r\n<OUTPUT<DATESTRING>\r\n", "",
             "Param = 1\r\n1\r\n<OUTPUTTN\r\n"},
-        Files {"LowerCaseTags", "<instno> <Filename>\r\n", "", "<instno> <Filename>\r\n"},
-        Files {"BoxNoOutsideAParameterLine", kMarker, "<START>\r\n<BOXNO> only\r\n",
-            "\r\n<BOXNO> only\r\n\r\n<BOXNO> only\r\n\r\n"},
         Files {"StartAndStopOnOneLine", kMarker, "<START><STOP>\r\nx\r\n", "\r\nx\r\n\r\nx\r\n\r\n"},
         // A file without <STOP> does not carry its block into the next module.
         Files {"NoStop", kMarker, "<START>\r\nx\r\n", "\r\nx\r\n\r\nx\r\n\r\n"},
-        Files {"StopBeforeStart", kMarker, "<STOP>\r\nx\r\n", "\r\n"},
-        Files {"NulBytesPassThrough", "a\0b<INSTNO>\r\n"s, "", "a\0b0\r\n"s},
-        Files {"MegabyteLine", std::string(1 << 20, 'x') + "\r\n", "", std::string(1 << 20, 'x') + "\r\n"},
-        Files {"ParameterLineWithoutBoxNo", kMarker, "<START>\r\nParam1 = 0\r\n", "!M.dat, line 2: "},
-        Files {"ParameterLineWithoutBoxNoOutsideBlock", kMarker, "Param1 = 0\r\n<START>\r\n",
-            "!M.dat, line 1: "},
-        Files {"ParameterWordInAComment", kMarker, "$ Parameters = see manual\r\n", "!<BOXNO>"},
-        Files {"BinaryModuleFile", kMarker, "\x01Param\xFF=\x00\r\n"s, "!<BOXNO>"}),
+        Files {"NulBytesAndAMegabyteLinePassThrough", "a\0b<INSTNO>\r\n"s + std::string(1 << 20, 'x'), "",
+            "a\0b0\r\n"s + std::string(1 << 20, 'x') + "\r\n"},
+        Files {"ParameterLineWithoutBoxNo", kMarker, "<START>\r\nParam1 = 0\r\n", "!M.dat, line 2: "}),
     [](const auto& info) { return info.param.Name; });
 
 TEST_F(Generate, WorkedExample)
@@ -218,32 +205,14 @@ TEST_F(Generate, ModuleFilesMustBeShorterThan32768Bytes)
 TEST_F(Generate, UnreadableFilesAreNamed)
 {
     Place({3});
-    const std::tuple<const char*, std::function<void()>, std::string, std::string> cases[] = {
-        {"no master", [] {}, "KR39NODE000001.dat", "master template"},
-        {"master is a folder", [&] { fs::create_directories(dir / "KR39NODE000001.dat"); },
-            "KR39NODE000001.dat", "master template"},
-        {"master of gigabytes",
-            [&] {
-                fs::remove(dir / "KR39NODE000001.dat");
-                std::ofstream(dir / "KR39NODE000001.dat").close();
-                fs::resize_file(dir / "KR39NODE000001.dat", std::uintmax_t {4} << 30);
-            },
-            "KR39NODE000001.dat", "bytes"},
-        {"no module file", [&] { Write("KR39NODE000001.dat", kMarker); }, "M.dat", "module description file"},
-        {"module file is a folder", [&] { fs::create_directories(dir / "M.dat"); }, "M.dat",
-            "module description"},
-    };
-    for (const auto& [name, prepare, file, what] : cases) {
-        SCOPED_TRACE(name);
-        if (fs::is_directory(dir / "KR39NODE000001.dat"))
-            fs::remove(dir / "KR39NODE000001.dat");
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        const auto failure = RunFails();
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-        EXPECT_EQ(failure.File, (dir / file).string());
-        EXPECT_TRUE(Has(failure.What, what)) << failure.What;
-    }
+    auto failure = RunFails();
+    EXPECT_EQ(failure.File, (dir / "KR39NODE000001.dat").string());
+    EXPECT_TRUE(Has(failure.What, "cannot read the master template")) << failure.What;
+    Write("KR39NODE000001.dat", kMarker);
+    fs::create_directories(dir / "M.dat");
+    failure = RunFails();
+    EXPECT_EQ(failure.File, (dir / "M.dat").string());
+    EXPECT_TRUE(Has(failure.What, "cannot read the module description file")) << failure.What;
 }
 
 TEST_F(Generate, CountersStopAt32767)
@@ -267,40 +236,4 @@ TEST_F(Generate, CountersStopAt32767)
     failure = RunFails();
     EXPECT_EQ(failure.Line, 2048);
     EXPECT_TRUE(Has(failure.What, "module number"));
-}
-
-TEST_F(Generate, FailedWritesKeepTheOldFileByteForByte)
-{
-    const std::string old = "[File]\r\nDescText = \"old\";\r\n\xE4\r\n";
-    Write("Line4.EDS", old);
-    Write("readonly.EDS", old);
-    fs::permissions(
-        dir / "readonly.EDS", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    fs::create_directories(dir / "folder.EDS");
-    // A device like /dev/full inside the test's folder, never the machine's.
-    const auto full = dir / "dev" / "full";
-    const bool haveFull = kr39test::MakeFullDevice(full);
-    const std::pair<std::string, fs::path> cases[]
-        = {{"create", dir / "Line4.EDS"}, {"write", dir / "Line4.EDS"}, {"flush", dir / "Line4.EDS"},
-            {"close", dir / "Line4.EDS"}, {"rename", dir / "Line4.EDS"}, {"", dir / "folder.EDS"},
-            {"", dir / "missing" / "x.EDS"}, {"", dir / "readonly.EDS"}, {"", full}};
-    for (const auto& [step, target] : cases) {
-        SCOPED_TRACE(step + " " + target.string());
-        if (target == full && !haveFull)
-            continue;
-        SetWriteFaultHookForTesting([&](std::string_view s) { return s != step; });
-        const auto written = WriteEdsFile(target, std::string(1 << 16, 'x'));
-        ASSERT_FALSE(written.Ok());
-        EXPECT_EQ(written.Error().File, target.string());
-        EXPECT_FALSE(written.Error().What.empty());
-        EXPECT_EQ(Read("Line4.EDS"), old);
-        EXPECT_EQ(Read("readonly.EDS"), old);
-    }
-    EXPECT_TRUE(!haveFull || fs::is_character_file(full));
-    EXPECT_EQ(kr39test::EntriesIn(dir), 4u) << "no temporary file, no new folder";
-    EXPECT_EQ(kr39test::EntriesIn(dir / "dev"), haveFull ? 1u : 0u);
-    EXPECT_TRUE(fs::is_empty(dir / "folder.EDS"));
-    SetWriteFaultHookForTesting(nullptr);
-    ASSERT_TRUE(WriteEdsFile(dir / "Line4.EDS", "new").Ok());
-    EXPECT_EQ(Read("Line4.EDS"), "new");
 }

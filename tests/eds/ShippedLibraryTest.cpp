@@ -125,7 +125,7 @@ TEST(ShippedLibrary, EveryModuleAloneAndInFullStationsGivesAValidEds)
         const auto input = MakeGenerateInput(station, kModules, "12-06-2026");
         const auto text = GenerateEds(input);
         ASSERT_TRUE(text.Ok()) << text.Error().Describe();
-        CheckEds(text.Value(), input.TotalInputs, input.TotalOutputs);
+        CheckEds(text.Value(), station.TotalInputs, station.TotalOutputs);
         EXPECT_NE(text.Value().find("$ Station Line4, generated"), std::string::npos);
         EXPECT_NE(text.Value().find("CreateDate = 12-06-2026;"), std::string::npos);
         // Judged by the EDS rules as well: not even a warning.

@@ -54,34 +54,41 @@ Catalog TestCatalog()
     return catalog;
 }
 
-class BranchRule : public ::testing::TestWithParam<std::pair<std::string, std::string>> { };
+struct Rule {
+    const char* Name;
+    std::string Before, After;
+    friend void PrintTo(const Rule& c, std::ostream* os) { *os << c.Name; }
+};
+
+class BranchRule : public ::testing::TestWithParam<Rule> { };
 
 } // namespace
 
 TEST_P(BranchRule, MakesFillersInFrontOfTheLastModuleOfEachBranch)
 {
-    auto slots = Layout(GetParam().first);
+    auto slots = Layout(GetParam().Before);
     slots[2].Description = "kept";
     NormalizeSlots(slots);
-    EXPECT_EQ(Pattern(slots), GetParam().second);
+    EXPECT_EQ(Pattern(slots), GetParam().After);
     EXPECT_EQ(slots[0].PartNo, "NODE");
     EXPECT_EQ(slots[2].Description, "kept");
     NormalizeSlots(slots);
-    EXPECT_EQ(Pattern(slots), GetParam().second);
+    EXPECT_EQ(Pattern(slots), GetParam().After);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, BranchRule,
-    ::testing::Values(std::pair {".... .... .... ....", ".... .... .... ...."},
+    ::testing::Values(Rule {"EmptyStaysEmpty", ".... .... .... ....", ".... .... .... ...."},
         // Branch 2 as it is edited: a module on its third position, removed again, two modules.
-        std::pair {".... ..M. .... ....", ".... ##M. .... ...."},
-        std::pair {".... ##.. .... ....", ".... .... .... ...."},
-        std::pair {".... P..Q .... ....", ".... P##Q .... ...."},
-        std::pair {"...M .... .... ....", "###M .... .... ...."},
-        std::pair {"M... .... .... ....", "M... .... .... ...."},
-        std::pair {"M.#. .... .... ....", "M... .... .... ...."},
-        std::pair {"..M. #.#M .M.. ...Z", "##M. ###M #M.. ###Z"},
+        Rule {"ModuleThirdInItsBranch", ".... ..M. .... ....", ".... ##M. .... ...."},
+        Rule {"FillersWithoutAModuleGo", ".... ##.. .... ....", ".... .... .... ...."},
+        Rule {"TwoModules", ".... P..Q .... ....", ".... P##Q .... ...."},
+        Rule {"ModuleLastInItsBranch", "...M .... .... ....", "###M .... .... ...."},
+        Rule {"ModuleFirstInItsBranch", "M... .... .... ....", "M... .... .... ...."},
+        Rule {"FillerBehindTheLastModuleGoes", "M.#. .... .... ....", "M... .... .... ...."},
+        Rule {"AllBranches", "..M. #.#M .M.. ...Z", "##M. ###M #M.. ###Z"},
         // Only "None" is empty: other spellings are modules, and so is a filler in a last slot.
-        std::pair {".n.. ..._ .... ...#", "#n.. ###_ .... ####"}));
+        Rule {"OnlyNoneIsEmpty", ".n.. ..._ .... ...#", "#n.. ###_ .... ####"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(NewStation, TakesTheFirstBusNodeAndEmptiesEverything)
 {
@@ -180,10 +187,12 @@ TEST(Remove, EmptiesTheSlotAndFreesItsFillers)
 namespace {
 
 struct View {
+    const char* Name;
     std::string Layout;
     int BranchMask;
     std::string Numbers; // module numbers of slots 1..16 in base 36, '-' where there is none
     std::string Variants; // picture variants of slots 1..16, '-' where there is none
+    friend void PrintTo(const View& c, std::ostream* os) { *os << c.Name; }
 };
 
 class Summary : public ::testing::TestWithParam<View> { };
@@ -206,14 +215,13 @@ TEST_P(Summary, NumbersMaskAndPictures)
 }
 
 INSTANTIATE_TEST_SUITE_P(Stations, Summary,
-    ::testing::Values(View {".... .... .... ....", 0, "----------------", "----------------"},
-        View {"##M. .... .... ....", 1, "--1-------------", "--a-------------"},
-        View {"##MM .... .... ....", 1, "--12------------", "--ba------------"},
-        View {"###M M... .... ....", 3, "---12-----------", "---aa-----------"},
-        View {"#M#M .... .... ....", 1, "-1-2------------", "-b-a------------"},
-        View {"#M.. #M.. .... M...", 11, "-1---2------3---", "-a---a------a---"},
-        View {"n#_. .... M... .M..", 5, "1-2-----3----4--", "b-a-----a----a--"},
-        View {"MMMM MMMM MMMM MMMM", 15, "123456789abcdefg", "bbbabbbabbbabbba"}));
+    ::testing::Values(
+        View {"SuccessorOccupiedGivesB", "##MM .... .... ....", 1, "--12------------", "--ba------------"},
+        View {"LastOfBranchIgnoresTheNext", "###M M... .... ....", 3, "---12-----------", "---aa-----------"},
+        View {"FillerCountsAsOccupied", "#M#M .... .... ....", 1, "-1-2------------", "-b-a------------"},
+        View {"OtherSpellingsAreModules", "n#_. .... M... .M..", 5, "1-2-----3----4--", "b-a-----a----a--"},
+        View {"Full", "MMMM MMMM MMMM MMMM", 15, "123456789abcdefg", "bbbabbbabbbabbba"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(Summary, TotalsCountEverySlotAndSkipAnAdditionThatLeavesSixteenBits)
 {
@@ -222,14 +230,14 @@ TEST(Summary, TotalsCountEverySlotAndSkipAnAdditionThatLeavesSixteenBits)
     slots[0].Outputs = -32760;
     slots[1].Inputs = 5; // 32765
     slots[2].Inputs = 10; // would be 32775: skipped
-    slots[3].Inputs = -2; // 32763
-    slots[16].Inputs = 1; // a filler counts too: 32764
+    slots[3].Inputs = 2; // exactly 32767
+    slots[16].Inputs = -1; // a filler counts too: 32766
     slots[1].Outputs = -10; // skipped
     slots[2].Outputs = -8; // -32768
     slots[3].Outputs = 3; // -32765
     Station station;
     station.Slots = slots;
     UpdateTotals(station);
-    EXPECT_EQ(station.TotalInputs, 32764);
+    EXPECT_EQ(station.TotalInputs, 32766);
     EXPECT_EQ(station.TotalOutputs, -32765);
 }

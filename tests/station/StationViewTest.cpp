@@ -1,9 +1,7 @@
 // The station view: DrawStation on the station's edge cases, drag feedback and drops.
 #include <gtest/gtest.h>
 
-#include <QDragEnterEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,13 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "catalog/CatalogTree.h"
+#include "../support/GuiTest.h"
 #include "resources/ResourcePictures.h"
 #include "station/StationView.h"
 
 namespace {
 
 using kr39::StationView;
+using kr39::test::SendDrag;
 
 struct Slot {
     int Index;
@@ -115,6 +114,7 @@ struct DrawCase {
     const char* NodeFile;
     std::map<int, QString> Pictures; // slot -> file shown ("104" for the filler)
     std::map<int, int> ModuleNumbers; // slot -> number shown in red
+    friend void PrintTo(const DrawCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class StationDrawCase : public StationViewTest, public testing::WithParamInterface<DrawCase> { };
@@ -137,22 +137,17 @@ TEST_P(StationDrawCase, PicturesVariantsAndModuleNumbers)
         EXPECT_EQ(Visible("lblMod", i), isModule) << i;
         EXPECT_EQ(Visible("lblSlot", i), !isModule) << i;
         const std::string partNo = isModule ? station.Slots[static_cast<std::size_t>(i)].PartNo : "";
-        if (isModule)
+        if (isModule) {
             EXPECT_EQ(Text("lblMod", i), QString::number(number->second)) << i;
+        }
         EXPECT_EQ(Text("lblModPN", i).toStdString(), partNo) << i;
         EXPECT_EQ(Text("lblModDesc", i).toStdString(), isModule ? "Desc " + partNo : "") << i;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Station, StationDrawCase,
-    testing::Values(DrawCase {"ModuleInSlot3", {{3, "M3"}}, "NODE1_01.bmp",
-                        {{1, "104"}, {2, "104"}, {3, "M3a.bmp"}}, {{3, 1}}},
-        DrawCase {"SuccessorOccupiedGivesB", {{3, "M3"}, {4, "M4"}}, "NODE1_01.bmp",
-            {{1, "104"}, {2, "104"}, {3, "M3b.bmp"}, {4, "M4a.bmp"}}, {{3, 1}, {4, 2}}},
-        DrawCase {"LastOfBranchIgnoresNextBranch", {{4, "M4"}, {5, "M5"}}, "NODE1_03.bmp",
-            {{1, "104"}, {2, "104"}, {3, "104"}, {4, "M4a.bmp"}, {5, "M5a.bmp"}}, {{4, 1}, {5, 2}}},
-        DrawCase {"FillerCountsAsOccupied", {{2, "M2"}, {4, "M4"}}, "NODE1_01.bmp",
-            {{1, "104"}, {2, "M2b.bmp"}, {3, "104"}, {4, "M4a.bmp"}}, {{2, 1}, {4, 2}}},
+    testing::Values(DrawCase {"SuccessorOccupiedGivesB", {{3, "M3"}, {4, "M4"}}, "NODE1_01.bmp",
+                        {{1, "104"}, {2, "104"}, {3, "M3b.bmp"}, {4, "M4a.bmp"}}, {{3, 1}, {4, 2}}},
         DrawCase {"AllFourBranchesNumberedInSlotOrder", {{1, "A"}, {6, "B"}, {9, "C"}, {16, "D"}},
             "NODE1_15.bmp",
             {{1, "Aa.bmp"}, {5, "104"}, {6, "Ba.bmp"}, {9, "Ca.bmp"}, {13, "104"}, {14, "104"}, {15, "104"},
@@ -219,27 +214,13 @@ TEST_F(StationViewTest, LargePicturesAreShownUnscaledFromTheTopLeftAndClipped)
 
 // --- Drag and drop -----------------------------------------------------------------------
 
-// Sends enter and then move, leave or drop to `target`; tells whether the drag was accepted.
-bool SendDrag(QWidget* target, const QMimeData* data, QEvent::Type last)
-{
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(target, &enter);
-    const bool accepted = enter.isAccepted() && enter.dropAction() == Qt::CopyAction; // the proposal is kept
-    QDragMoveEvent move(QPoint(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
-    QDragLeaveEvent leave;
-    QDropEvent drop(QPointF(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
-    QEvent* event = last == QEvent::DragMove ? static_cast<QEvent*>(&move)
-        : last == QEvent::DragLeave          ? static_cast<QEvent*>(&leave)
-                                             : &drop;
-    QCoreApplication::sendEvent(target, event);
-    return accepted && (last == QEvent::DragLeave || event->isAccepted());
-}
-
 struct FeedbackCase {
+    const char* Name;
     const char* PartNo; // of slot 3
     bool OnLabel;
     QString OnEnter; // what image 3 shows while the drag is over it
     QString OnLeave; // ... and after it leaves
+    friend void PrintTo(const FeedbackCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class DragFeedback : public StationViewTest, public testing::WithParamInterface<FeedbackCase> { };
@@ -251,14 +232,11 @@ TEST_P(DragFeedback, FollowsTheKindOfTheSlotAndDropsSignal)
     Draw();
     QWidget* target = c.OnLabel ? static_cast<QWidget*>(Label("lblSlot", 3)) : view.Picture(3);
     QSignalSpy dropped(&view, &StationView::SlotDropped);
-    QMimeData data;
-    data.setData(kr39::CatalogTree::DragMimeType, QByteArray());
-
-    EXPECT_TRUE(SendDrag(target, &data, QEvent::DragMove));
+    EXPECT_TRUE(SendDrag(target, QEvent::DragMove));
     EXPECT_EQ(Shown(3), c.OnEnter);
-    SendDrag(target, &data, QEvent::DragLeave);
+    SendDrag(target, QEvent::DragLeave);
     EXPECT_EQ(Shown(3), c.OnLeave);
-    EXPECT_TRUE(SendDrag(target, &data, QEvent::Drop));
+    EXPECT_TRUE(SendDrag(target, QEvent::Drop));
     EXPECT_EQ(Shown(3), c.OnLeave) << "no feedback left behind by the drop";
     ASSERT_EQ(dropped.count(), 1);
     EXPECT_EQ(dropped.at(0).at(0).toInt(), 3);
@@ -266,26 +244,27 @@ TEST_P(DragFeedback, FollowsTheKindOfTheSlotAndDropsSignal)
 }
 
 INSTANTIATE_TEST_SUITE_P(Station, DragFeedback,
-    testing::Values(FeedbackCase {"None", false, "102", ""}, FeedbackCase {"None", true, "102", ""},
-        FeedbackCase {"Bus", false, "105", "104"}, FeedbackCase {"Bus", true, "105", "104"},
-        FeedbackCase {"M3", false, "M3b.bmp", "M3b.bmp"}));
+    testing::Values(FeedbackCase {"EmptyPicture", "None", false, "102", ""},
+        FeedbackCase {"EmptyNumberLabel", "None", true, "102", ""},
+        FeedbackCase {"FillerPicture", "Bus", false, "105", "104"},
+        FeedbackCase {"FillerNumberLabel", "Bus", true, "105", "104"},
+        FeedbackCase {"ModulePicture", "M3", false, "M3b.bmp", "M3b.bmp"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(StationViewTest, OnlySlotsOneToSixteenTakeDropsAndOnlyFromTheCatalog)
 {
     Draw();
     QSignalSpy dropped(&view, &StationView::SlotDropped);
-    QMimeData catalog;
-    catalog.setData(kr39::CatalogTree::DragMimeType, QByteArray());
     QMimeData file;
     file.setUrls({QUrl::fromLocalFile("/tmp/x.bmp")});
-    EXPECT_FALSE(SendDrag(view.Picture(0), &catalog, QEvent::Drop));
-    EXPECT_FALSE(SendDrag(view.Picture(5), &file, QEvent::Drop)) << "a drag from outside the program";
+    EXPECT_FALSE(SendDrag(view.Picture(0), QEvent::DragLeave)) << "the node takes no drag";
+    EXPECT_FALSE(SendDrag(view.Picture(5), QEvent::Drop, &file)) << "a drag from outside the program";
     EXPECT_FALSE(view.BusSegment(5)->acceptDrops());
     EXPECT_FALSE(Label("lblMod", 5)->acceptDrops());
     EXPECT_EQ(dropped.count(), 0);
     for (int i = 1; i <= 16; ++i) {
-        EXPECT_TRUE(SendDrag(view.Picture(i), &catalog, QEvent::Drop)) << i;
-        EXPECT_TRUE(SendDrag(Label("lblSlot", i), &catalog, QEvent::Drop)) << i;
+        EXPECT_TRUE(SendDrag(view.Picture(i), QEvent::Drop)) << i;
+        EXPECT_TRUE(SendDrag(Label("lblSlot", i), QEvent::Drop)) << i;
     }
     ASSERT_EQ(dropped.count(), 32);
     EXPECT_EQ(dropped.at(31).at(0).toInt(), 16);

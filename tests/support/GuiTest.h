@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,13 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "../TestSupport.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "catalog/CatalogTree.h"
 #include "station/Station.h"
 
 // GoogleTest prints a QString as its text.
@@ -27,20 +30,13 @@ inline void PrintTo(const QString& text, std::ostream* out)
 
 namespace kr39::test {
 
+using kr39test::ReadBytes;
+using kr39test::Repeat;
+using kr39test::WriteBytes;
+
 inline std::filesystem::path ShippedModules()
 {
     return std::filesystem::path(KR39_SOURCE_DIR) / "modules";
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Waits, processing events, until `done` holds or `ms` have passed.
@@ -54,6 +50,27 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 3000)
         QTest::qWait(5);
     }
     return true;
+}
+
+// A drag (from the catalog tree unless `data` is given) entering `target`, then moving over it,
+// leaving it or dropping on it; tells whether the entry kept its proposed copy action and the
+// last event was taken.
+inline bool SendDrag(QWidget* target, QEvent::Type last, const QMimeData* data = nullptr)
+{
+    QMimeData catalog;
+    catalog.setData(CatalogTree::DragMimeType, QByteArray());
+    data = data ? data : &catalog;
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &enter);
+    const bool accepted = enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
+    QDragMoveEvent move(QPoint(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
+    QDragLeaveEvent leave;
+    QDropEvent drop(QPointF(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
+    QEvent* event = last == QEvent::DragMove ? static_cast<QEvent*>(&move)
+        : last == QEvent::DragLeave          ? static_cast<QEvent*>(&leave)
+                                             : &drop;
+    QCoreApplication::sendEvent(target, event);
+    return accepted && (last == QEvent::DragLeave || event->isAccepted());
 }
 
 inline QSettings Settings()

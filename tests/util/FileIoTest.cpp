@@ -58,7 +58,9 @@ TEST(Paths, BaseNameAndNameInAnyLetterCase)
     fs::create_directories(dir / "Modules");
     EXPECT_TRUE(fs::equivalent(FindNoCase(dir, "modules"), dir / "Modules"));
     fs::create_directories(dir / "modules");
-    EXPECT_EQ(FindNoCase(dir, "modules"), dir / "modules"); // the exact spelling wins
+    // The exact spelling wins, whatever the order of the folder.
+    EXPECT_EQ(FindNoCase(dir, "modules"), dir / "modules");
+    EXPECT_EQ(FindNoCase(dir, "Modules"), dir / "Modules");
     EXPECT_EQ(FindNoCase(dir, "absent"), dir / "absent");
     fs::remove_all(dir);
 }
@@ -98,10 +100,14 @@ TEST_F(Files, AtomicWriteReplacesFollowsLinksAndFailsAtEveryStepKeepingTheOldFil
 #ifdef _WIN32
     GTEST_SKIP() << "no symbolic links on Windows";
 #endif
+    // The replaced file keeps its permissions, also through a link.
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_write;
+    fs::permissions(dir / "f", mode);
     fs::create_symlink(dir / "f", dir / "link");
     ASSERT_TRUE(WriteFileAtomic(dir / "link", "new").Ok());
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
     EXPECT_EQ(Read("f"), "new");
+    EXPECT_EQ(fs::status(dir / "f").permissions(), mode);
     EXPECT_EQ(EntriesIn(dir), 2u);
 }
 
