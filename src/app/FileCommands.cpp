@@ -166,8 +166,7 @@ void FileCommands::Generate()
     const QString name = FileDialog::GetSaveFileName(&m_window, baseName, ToQtFilter(Res(IdsEdsFilter)));
     if (name.isEmpty())
         return;
-    FillInFileName(text.Value(), ToCodePage(currentFile));
-    if (!WriteEdsFile(ToPath(name), text.Value()))
+    if (!FillInFileName(text.Value(), ToCodePage(currentFile)) || !WriteEdsFile(ToPath(name), text.Value()))
         ShowError(IdsGenerateError);
 }
 

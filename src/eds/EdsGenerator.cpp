@@ -1,6 +1,7 @@
 #include "eds/EdsGenerator.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <map>
 
@@ -77,20 +78,89 @@ public:
         const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', rest));
         std::size_t length = lf != nullptr ? static_cast<std::size_t>(lf - begin) : rest;
         m_pos += lf != nullptr ? length + 1 : length;
-        if (lf != nullptr && length > 0 && begin[length - 1] == '\r')
+        m_crLf = lf != nullptr && length > 0 && begin[length - 1] == '\r';
+        if (m_crLf)
             --length;
         line = std::string_view(begin, length);
-        ++m_lineNumber;
+        m_lineStart = static_cast<std::size_t>(begin - m_text.data());
         return true;
     }
+    // Goes on at `pos`, the start of a line after the current one, as if the lines before it
+    // had been read.
+    void SkipTo(std::size_t pos)
+    {
+        m_pos = pos;
+        m_lineStart = pos < 2 ? 0 : m_text.rfind('\n', pos - 2) + 1;
+    }
     std::size_t Position() const { return m_pos; }
-    int LineNumber() const { return m_lineNumber; }
+    // The 1-based number of the last line read, counted when asked for.
+    int LineNumber()
+    {
+        m_lineFeeds += static_cast<int>(std::count(m_text.begin() + static_cast<std::ptrdiff_t>(m_counted),
+            m_text.begin() + static_cast<std::ptrdiff_t>(m_lineStart), '\n'));
+        m_counted = m_lineStart;
+        return m_lineFeeds + 1;
+    }
+    // Whether the last line read ended in CR LF.
+    bool EndsInCrLf() const { return m_crLf; }
 
 private:
     std::string_view m_text;
     std::size_t m_pos = 0;
-    int m_lineNumber = 0;
+    std::size_t m_lineStart = 0;
+    std::size_t m_counted = 0; // the line feeds before here are in m_lineFeeds
+    int m_lineFeeds = 0;
+    bool m_crLf = false;
 };
+
+// 16 bytes as one vector (a GCC and Clang extension), so that a block is tested at once.
+using Bytes16 = char __attribute__((vector_size(16)));
+
+// Per byte of the 16 at `at`: all ones for a line feed without a CR in front of it.
+Bytes16 BareLineFeeds(const char* at)
+{
+    Bytes16 bytes;
+    Bytes16 before;
+    std::memcpy(&bytes, at, sizeof bytes);
+    std::memcpy(&before, at - 1, sizeof before);
+    return (bytes == '\n') & ~(before == '\r');
+}
+
+// The first line feed at or after `from` without a CR in front of it, or npos. Blocks of 64
+// bytes are tested whole, so that text with CR LF line ends is passed over at memory speed.
+std::size_t FindBareLineFeed(std::string_view text, std::size_t from)
+{
+    if (from == 0 && !text.empty() && text[0] == '\n')
+        return 0;
+    const char* bytes = text.data();
+    std::size_t i = std::max<std::size_t>(from, 1);
+    for (; i + 64 <= text.size(); i += 64) {
+        const Bytes16 found = BareLineFeeds(bytes + i) | BareLineFeeds(bytes + i + 16)
+            | BareLineFeeds(bytes + i + 32) | BareLineFeeds(bytes + i + 48);
+        std::uint64_t halves[2];
+        std::memcpy(halves, &found, sizeof halves);
+        if ((halves[0] | halves[1]) != 0)
+            break;
+    }
+    for (; i < text.size(); ++i) {
+        if (bytes[i] == '\n' && bytes[i - 1] != '\r')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+long long CountParameterLines(std::string_view text, std::string_view stopAfter = {})
+{
+    long long count = 0;
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.Next(line)) {
+        count += IsParameterLine(line) ? 1 : 0;
+        if (!stopAfter.empty() && line.find(stopAfter) != std::string_view::npos)
+            break;
+    }
+    return count;
+}
 
 // The module description files of one run, each read once, on first use.
 class ModuleFiles {
@@ -105,6 +175,16 @@ public:
         auto it = m_files.find(partNo);
         if (it == m_files.end())
             it = m_files.emplace(partNo, Read(PathOf(partNo))).first;
+        return it->second;
+    }
+    // The parameter lines of a readable file; 0 for one that cannot be used.
+    long long ParameterLines(const std::string& partNo)
+    {
+        auto it = m_parameterLines.find(partNo);
+        if (it == m_parameterLines.end()) {
+            const auto& bytes = Get(partNo);
+            it = m_parameterLines.emplace(partNo, bytes ? CountParameterLines(bytes.Value()) : 0).first;
+        }
         return it->second;
     }
 
@@ -123,11 +203,24 @@ private:
     }
     fs::path m_dir;
     std::map<std::string, Result<std::string>> m_files;
+    std::map<std::string, long long> m_parameterLines;
 };
 
 bool IsModule(const std::string& partNo)
 {
     return KindOf(partNo) == SlotKind::Module; // fillers and empty slots take no number
+}
+
+std::string TooLongText(std::size_t maxBytes)
+{
+    return "the EDS file would be more than " + std::to_string(maxBytes) + " bytes long";
+}
+
+// Checked as the text grows, so that a template that multiplies its modules is refused before
+// it takes the memory.
+bool TooLong(const EdsRun& run, const GenerateInput& input)
+{
+    return run.Output.Size() > input.MaxBytes;
 }
 
 Result<void> ExpandModuleFile(
@@ -161,14 +254,44 @@ Result<void> ExpandModules(const GenerateInput& input, ModuleFiles& files, EdsRu
             ++run.ModuleNumber;
             if (auto ok = ExpandModuleFile(partNo, files, run, progress); !ok)
                 return ok;
+            if (TooLong(run, input))
+                return Failure {std::string(templateName), markerLine, TooLongText(input.MaxBytes)};
         }
         progress.Station(slot);
     }
     return {};
 }
 
-// One run: the text is built, then its tags are replaced tag by tag over the whole text, in
-// their order. `baseName`, when given, fills "<FILENAME>" as the last tag.
+// The parameter count that a run ends with, known before the text is built so that
+// "<INSTNO>" is filled in as each line is appended: the parameter lines of the template up to
+// its first marker line, that one included (all of them without a marker), plus those of every
+// placed module's file once per marker line. A module file that cannot be used adds nothing;
+// the run fails when it comes to that file.
+long long ParameterCountOfRun(std::string_view text, const GenerateInput& input, ModuleFiles& files)
+{
+    auto marker = text.find(MarkerTag);
+    if (marker == std::string_view::npos)
+        return CountParameterLines(text);
+    const long long count = CountParameterLines(text, MarkerTag);
+    long long markerLines = 0;
+    for (; marker != std::string_view::npos; marker = text.find(MarkerTag, marker)) {
+        ++markerLines;
+        marker = text.find('\n', marker);
+        if (marker == std::string_view::npos)
+            break;
+    }
+    long long perExpansion = 0;
+    for (int slot = 1; slot < SlotCount; ++slot) {
+        const auto& partNo = input.Slots[static_cast<std::size_t>(slot)].PartNo;
+        if (IsModule(partNo))
+            perExpansion += files.ParameterLines(partNo);
+    }
+    return count + markerLines * perExpansion;
+}
+
+// One run. Every tag value is known before the text is built, so each line's tags are
+// replaced as it is appended, in their order; `baseName`, when given, fills "<FILENAME>" as
+// the last tag. The text is put together at the end in one buffer of its final size.
 Result<std::string> Expand(const GenerateInput& input, GenerateProgress* sink, const std::string* baseName)
 {
     ProgressReporter progress(sink);
@@ -180,41 +303,69 @@ Result<std::string> Expand(const GenerateInput& input, GenerateProgress* sink, c
     const auto templateName = templatePath.string();
     ModuleFiles files(input.ModulesDir);
 
+    const auto parameterCount = ParameterCountOfRun(text, input, files);
+    TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
+        {InstNoTag, std::to_string(parameterCount)}, {InputNoTag, std::to_string(input.TotalInputs)},
+        {OutputNoTag, std::to_string(input.TotalOutputs)}};
+    if (baseName != nullptr)
+        tags.emplace_back(FileNameTag, *baseName);
     EdsRun run;
-    // Room for the template with CR LF line ends and one expansion; the buffer grows
-    // geometrically beyond that, so building it stays linear.
-    run.Output.reserve(text.size() + text.size() / 16 + 4096);
+    run.Tags = &tags;
 
-    // Where the next marker stands, so that lines before it are not searched one by one.
-    auto nextMarker = text.find(MarkerTag);
+    // Where the next "<", the next bare line feed and an unterminated last line stand. After
+    // the first marker line, the lines before them end in CR LF and hold no marker and no tag:
+    // they are taken as they are, about a hundredth of the template at a time, so that the
+    // progress moves on.
+    const auto size = text.size();
+    auto nextLt = text.find('<');
+    auto nextBareLf = FindBareLineFeed(text, 0);
+    const auto lastLf = text.rfind('\n');
+    const auto tail = lastLf == std::string::npos || lastLf + 1 == size ? size : lastLf + 1;
+    const auto step = size / 100 + 1;
     LineReader reader(text);
     std::string_view line;
-    while (reader.Next(line)) {
+    while (reader.Position() < size) {
+        const auto pos = reader.Position();
+        if (run.MarkerSeen) {
+            auto until = std::min({nextLt, nextBareLf, tail});
+            until = until == pos ? pos : text.rfind('\n', until - 1) + 1;
+            if (until > pos + step)
+                until = std::min(until, text.find('\n', pos + step) + 1);
+            if (until > pos) {
+                run.Output.AppendKept(std::string_view(text).substr(pos, until - pos));
+                reader.SkipTo(until);
+                if (TooLong(run, input))
+                    return Failure {templateName, reader.LineNumber(), TooLongText(input.MaxBytes)};
+                progress.Box(until, size);
+                continue;
+            }
+        }
+        reader.Next(line);
         const auto lineEnd = static_cast<std::size_t>(line.data() - text.data()) + line.size();
         if (!run.MarkerSeen && IsParameterLine(line)) {
             if (run.ParameterCounter == INT16_MAX)
                 return Failure {templateName, reader.LineNumber(), "the parameter count would pass 32767"};
             ++run.ParameterCounter;
         }
-        if (nextMarker < lineEnd) {
+        const bool holdsLt = nextLt < lineEnd;
+        if (holdsLt)
+            nextLt = text.find('<', reader.Position());
+        if (nextBareLf < reader.Position())
+            nextBareLf = FindBareLineFeed(text, reader.Position());
+        if (holdsLt && line.find(MarkerTag) != std::string_view::npos) {
             run.MarkerSeen = true;
             if (auto ok = ExpandModules(input, files, run, progress, templateName, reader.LineNumber()); !ok)
                 return ok.Error();
-            line = {};
-            nextMarker = text.find(MarkerTag, reader.Position());
+            run.AppendLine({});
+        } else {
+            run.AppendKeptLine(line, reader.EndsInCrLf(), holdsLt);
         }
-        run.AppendLine(line);
-        progress.Box(reader.Position(), text.size());
+        if (TooLong(run, input))
+            return Failure {templateName, reader.LineNumber(), TooLongText(input.MaxBytes)};
+        progress.Box(reader.Position(), size);
     }
-
-    const TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
-        {InstNoTag, std::to_string(run.ParameterCounter)}, {InputNoTag, std::to_string(input.TotalInputs)},
-        {OutputNoTag, std::to_string(input.TotalOutputs)}};
-    for (const auto& [tag, value] : tags)
-        ReplaceAll(run.Output, tag, value);
-    if (baseName != nullptr)
-        ReplaceAll(run.Output, FileNameTag, *baseName);
-    return std::move(run.Output);
+    assert(run.ParameterCounter == parameterCount);
+    return run.Output.Build();
 }
 
 } // namespace
@@ -242,9 +393,19 @@ Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgres
     return Expand(input, progress, nullptr);
 }
 
-void FillInFileName(std::string& text, std::string_view currentFile)
+Result<void> FillInFileName(std::string& text, std::string_view currentFile, std::size_t maxBytes)
 {
-    ReplaceAll(text, FileNameTag, StationBaseName(currentFile));
+    const auto baseName = StationBaseName(currentFile);
+    if (baseName.size() > FileNameTag.size()) {
+        std::size_t size = text.size();
+        for (auto hit = text.find(FileNameTag); hit != std::string::npos;
+             hit = text.find(FileNameTag, hit + 1))
+            size += baseName.size() - FileNameTag.size();
+        if (size > maxBytes)
+            return Failure {"", 0, TooLongText(maxBytes)};
+    }
+    ReplaceAll(text, FileNameTag, baseName);
+    return {};
 }
 
 Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress)

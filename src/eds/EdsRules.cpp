@@ -85,9 +85,11 @@ Result<void> ExpandModuleLine(
 
     // Most lines hold no tag and pass through as views; a rewritten line lives in `work`.
     std::string work;
+    bool rewritten = false;
     auto rewrite = [&](std::string text) {
         work = std::move(text);
         line = work;
+        rewritten = true;
     };
 
     if (Contains(line, StartTag)) {
@@ -111,15 +113,105 @@ Result<void> ExpandModuleLine(
         rewrite(Renumber(line, EnumWord, run.ParameterCounter));
     }
 
-    if (blockOpen)
-        run.AppendLine(line);
+    if (blockOpen) {
+        if (rewritten)
+            run.AppendLine(line);
+        else
+            run.AppendKeptLine(line);
+    }
     return {};
 }
 
 void EdsRun::AppendLine(std::string_view line)
 {
-    Output.append(line);
-    Output.append(CrLf);
+    if (Tags != nullptr && Contains(line, "<")) {
+        m_scratch.assign(line);
+        ReplaceTags(m_scratch, *Tags);
+        line = m_scratch;
+    }
+    Output.Append(line);
+    Output.Append(CrLf);
+}
+
+void EdsRun::AppendKeptLine(std::string_view line, bool crLfFollows, bool mayHoldTag)
+{
+    if (Tags != nullptr && mayHoldTag && Contains(line, "<")) {
+        m_scratch.assign(line);
+        if (ReplaceTags(m_scratch, *Tags)) {
+            Output.Append(m_scratch);
+            Output.Append(CrLf);
+            return;
+        }
+    }
+    if (crLfFollows) {
+        Output.AppendKept(std::string_view(line.data(), line.size() + CrLf.size()));
+    } else {
+        Output.AppendKept(line);
+        Output.AppendKept(CrLf);
+    }
+}
+
+void OutputText::Append(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    if (m_pieces.empty() || m_pieces.back().Kept != nullptr
+        || m_pieces.back().Offset + m_pieces.back().Size != m_copied.size())
+        m_pieces.push_back({nullptr, m_copied.size(), 0});
+    m_pieces.back().Size += bytes.size();
+    m_copied.append(bytes);
+    m_size += bytes.size();
+}
+
+void OutputText::AppendKept(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    if (m_pieces.empty() || m_pieces.back().Kept == nullptr
+        || m_pieces.back().Kept + m_pieces.back().Size != bytes.data())
+        m_pieces.push_back({bytes.data(), 0, 0});
+    m_pieces.back().Size += bytes.size();
+    m_size += bytes.size();
+}
+
+std::string OutputText::Build() const
+{
+    std::string text;
+    text.reserve(m_size);
+    for (const auto& piece : m_pieces)
+        text.append(piece.Kept != nullptr ? piece.Kept : m_copied.data() + piece.Offset, piece.Size);
+    return text;
+}
+
+namespace {
+
+// The index of the first of tags[from...] that `line` holds, or tags.size() when it holds none
+// of them. Every tag begins with '<' and holds no other.
+std::size_t FirstTagIn(std::string_view line, const TagValues& tags, std::size_t from)
+{
+    std::size_t first = tags.size();
+    for (auto lt = line.find('<'); lt != std::string_view::npos && first > from;
+         lt = line.find('<', lt + 1)) {
+        for (std::size_t k = from; k < first; ++k) {
+            if (line.compare(lt, tags[k].first.size(), tags[k].first) == 0) {
+                first = k;
+                break;
+            }
+        }
+    }
+    return first;
+}
+
+} // namespace
+
+bool ReplaceTags(std::string& line, const TagValues& tags)
+{
+    bool any = false;
+    for (auto k = FirstTagIn(line, tags, 0); k < tags.size(); k = FirstTagIn(line, tags, k + 1)) {
+        ReplaceAll(line, tags[k].first, tags[k].second);
+        any = true;
+    }
+    return any;
 }
 
 void ReplaceAll(std::string& text, std::string_view tag, std::string_view value)
