@@ -90,7 +90,7 @@ public:
     void SkipTo(std::size_t pos)
     {
         m_pos = pos;
-        m_lineStart = pos < 2 ? 0 : m_text.rfind('\n', pos - 2) + 1;
+        m_lineStart = pos == 0 ? 0 : pos - 1; // the line feeds before it are those before `pos`
     }
     std::size_t Position() const { return m_pos; }
     // The 1-based number of the last line read, counted when asked for.
@@ -113,37 +113,49 @@ private:
     bool m_crLf = false;
 };
 
+constexpr std::string_view CrLf = "\r\n";
+
 // 16 bytes as one vector (a GCC and Clang extension), so that a block is tested at once.
 using Bytes16 = char __attribute__((vector_size(16)));
 
-// Per byte of the 16 at `at`: all ones for a line feed without a CR in front of it.
-Bytes16 BareLineFeeds(const char* at)
+// A byte that stops the copying of whole lines: a "<" or a line feed without a CR in front.
+bool StopsCopying(std::string_view text, std::size_t i)
+{
+    return text[i] == '<' || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'));
+}
+
+// Per byte of the 16 at `at`: all ones where StopsCopying.
+Bytes16 Stops(const char* at)
 {
     Bytes16 bytes;
     Bytes16 before;
     std::memcpy(&bytes, at, sizeof bytes);
     std::memcpy(&before, at - 1, sizeof before);
-    return (bytes == '\n') & ~(before == '\r');
+    return (bytes == '<') | ((bytes == '\n') & ~(before == '\r'));
 }
 
-// The first line feed at or after `from` without a CR in front of it, or npos. Blocks of 64
-// bytes are tested whole, so that text with CR LF line ends is passed over at memory speed.
-std::size_t FindBareLineFeed(std::string_view text, std::size_t from)
+// The first position at or after `from` where StopsCopying, or npos. Blocks of 64 bytes are
+// tested whole, so that lines that end in CR LF and hold no tag are passed over at memory speed.
+std::size_t FindStop(std::string_view text, std::size_t from)
 {
-    if (from == 0 && !text.empty() && text[0] == '\n')
+    std::size_t i = from;
+    if (i == 0 && !text.empty() && StopsCopying(text, 0))
         return 0;
-    const char* bytes = text.data();
-    std::size_t i = std::max<std::size_t>(from, 1);
-    for (; i + 64 <= text.size(); i += 64) {
-        const Bytes16 found = BareLineFeeds(bytes + i) | BareLineFeeds(bytes + i + 16)
-            | BareLineFeeds(bytes + i + 32) | BareLineFeeds(bytes + i + 48);
+    i = std::max<std::size_t>(i, 1);
+    auto any = [](const Bytes16& found) {
         std::uint64_t halves[2];
         std::memcpy(halves, &found, sizeof halves);
-        if ((halves[0] | halves[1]) != 0)
+        return (halves[0] | halves[1]) != 0;
+    };
+    for (const char* bytes = text.data(); i + 64 <= text.size(); i += 64) {
+        if (any(Stops(bytes + i) | Stops(bytes + i + 16) | Stops(bytes + i + 32) | Stops(bytes + i + 48))) {
+            while (!any(Stops(bytes + i)))
+                i += 16;
             break;
+        }
     }
     for (; i < text.size(); ++i) {
-        if (bytes[i] == '\n' && bytes[i - 1] != '\r')
+        if (StopsCopying(text, i))
             return i;
     }
     return std::string_view::npos;
@@ -312,47 +324,63 @@ Result<std::string> Expand(const GenerateInput& input, GenerateProgress* sink, c
     EdsRun run;
     run.Tags = &tags;
 
-    // Where the next "<", the next bare line feed and an unterminated last line stand. After
-    // the first marker line, the lines before them end in CR LF and hold no marker and no tag:
-    // they are taken as they are, about a hundredth of the template at a time, so that the
-    // progress moves on.
+    // After the first marker line, the text before the next stop is taken as it is, about a
+    // hundredth of the template at a time so that the progress moves on; a line with a "<" is
+    // read from that "<" on (the text before it holds no tag), a line with a marker whole.
+    const std::string_view all(text);
     const auto size = text.size();
-    auto nextLt = text.find('<');
-    auto nextBareLf = FindBareLineFeed(text, 0);
-    const auto lastLf = text.rfind('\n');
-    const auto tail = lastLf == std::string::npos || lastLf + 1 == size ? size : lastLf + 1;
     const auto step = size / 100 + 1;
+    std::size_t nextStop = 0;
     LineReader reader(text);
     std::string_view line;
     while (reader.Position() < size) {
         const auto pos = reader.Position();
+        bool markerLine = false; // after the first marker line: whether the line at the stop is one
         if (run.MarkerSeen) {
-            auto until = std::min({nextLt, nextBareLf, tail});
-            until = until == pos ? pos : text.rfind('\n', until - 1) + 1;
-            if (until > pos + step)
-                until = std::min(until, text.find('\n', pos + step) + 1);
-            if (until > pos) {
-                run.Output.AppendKept(std::string_view(text).substr(pos, until - pos));
-                reader.SkipTo(until);
+            if (nextStop < pos)
+                nextStop = FindStop(text, pos);
+            const auto stop = std::min(nextStop, size);
+            const auto cut = stop > pos + step ? text.find('\n', pos + step) + 1 : 0;
+            std::size_t next = 0; // where the lines taken as they are end
+            if (cut != 0 && cut <= stop) {
+                run.Output.AppendKept(all.substr(pos, cut - pos));
+                next = cut;
+            } else if (stop == size) {
+                run.Output.AppendKept(all.substr(pos));
+                if (text.back() != '\n')
+                    run.Output.AppendKept(CrLf);
+                next = size;
+            } else if (text[stop] == '\n') {
+                run.Output.AppendKept(all.substr(pos, stop - pos));
+                run.Output.AppendKept(CrLf);
+                next = stop + 1;
+            }
+            if (next != 0) {
+                reader.SkipTo(next);
                 if (TooLong(run, input))
                     return Failure {templateName, reader.LineNumber(), TooLongText(input.MaxBytes)};
-                progress.Box(until, size);
+                progress.Box(next, size);
                 continue;
+            }
+            const auto lineEnd = std::min(text.find('\n', stop), size);
+            markerLine = all.substr(stop, lineEnd - stop).find(MarkerTag) != std::string_view::npos;
+            if (markerLine) {
+                const auto lineStart = text.rfind('\n', stop) + 1;
+                run.Output.AppendKept(all.substr(pos, lineStart - pos));
+                reader.SkipTo(lineStart);
+            } else {
+                run.Output.AppendKept(all.substr(pos, stop - pos));
+                reader.SkipTo(stop);
             }
         }
         reader.Next(line);
-        const auto lineEnd = static_cast<std::size_t>(line.data() - text.data()) + line.size();
         if (!run.MarkerSeen && IsParameterLine(line)) {
             if (run.ParameterCounter == INT16_MAX)
                 return Failure {templateName, reader.LineNumber(), "the parameter count would pass 32767"};
             ++run.ParameterCounter;
         }
-        const bool holdsLt = nextLt < lineEnd;
-        if (holdsLt)
-            nextLt = text.find('<', reader.Position());
-        if (nextBareLf < reader.Position())
-            nextBareLf = FindBareLineFeed(text, reader.Position());
-        if (holdsLt && line.find(MarkerTag) != std::string_view::npos) {
+        const bool holdsLt = run.MarkerSeen || line.find('<') != std::string_view::npos;
+        if (run.MarkerSeen ? markerLine : holdsLt && line.find(MarkerTag) != std::string_view::npos) {
             run.MarkerSeen = true;
             if (auto ok = ExpandModules(input, files, run, progress, templateName, reader.LineNumber()); !ok)
                 return ok.Error();

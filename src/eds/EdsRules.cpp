@@ -192,8 +192,10 @@ std::size_t FirstTagIn(std::string_view line, const TagValues& tags, std::size_t
     std::size_t first = tags.size();
     for (auto lt = line.find('<'); lt != std::string_view::npos && first > from;
          lt = line.find('<', lt + 1)) {
+        const auto rest = line.substr(lt);
         for (std::size_t k = from; k < first; ++k) {
-            if (line.compare(lt, tags[k].first.size(), tags[k].first) == 0) {
+            const auto tag = tags[k].first;
+            if ((tag.size() < 2 || (rest.size() > 1 && rest[1] == tag[1])) && rest.starts_with(tag)) {
                 first = k;
                 break;
             }

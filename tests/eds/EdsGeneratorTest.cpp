@@ -388,3 +388,18 @@ TEST_F(Generate, FileNameThatWouldMakeTheTextTooLongIsRefused)
         EXPECT_EQ(filled, ok ? "File = Station Line 4; Station Line 4\r\n" : text);
     }
 }
+
+TEST_F(Generate, BoxProgressMovesOnInSmallStepsThroughABigTemplate)
+{
+    struct Recorder : GenerateProgress {
+        std::vector<int> box;
+        void BoxProgress(int p) override { box.push_back(p); }
+    } progress;
+    Write(std::string(MasterTemplateName), kMarker + kr39test::Repeat(4000, std::string(60, 'x')));
+    ASSERT_TRUE(GenerateEds(input, &progress).Ok());
+    ASSERT_GE(progress.box.size(), 50u);
+    for (std::size_t i = 1; i + 1 < progress.box.size(); ++i)
+        EXPECT_LE(progress.box[i] - progress.box[i - 1], 2) << i;
+    EXPECT_EQ(progress.box[progress.box.size() - 2], 99);
+    EXPECT_EQ(progress.box.back(), 0);
+}
