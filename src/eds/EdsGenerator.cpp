@@ -161,15 +161,15 @@ std::size_t FindStop(std::string_view text, std::size_t from)
     return std::string_view::npos;
 }
 
-long long CountParameterLines(std::string_view text, std::string_view stopAfter = {})
+// The lines that IsParameterLine, found from one "Param" to the next.
+long long CountParameterLines(std::string_view text)
 {
     long long count = 0;
-    LineReader reader(text);
-    std::string_view line;
-    while (reader.Next(line)) {
-        count += IsParameterLine(line) ? 1 : 0;
-        if (!stopAfter.empty() && line.find(stopAfter) != std::string_view::npos)
-            break;
+    for (auto hit = text.find("Param"); hit != std::string_view::npos;) {
+        const auto start = text.rfind('\n', hit) + 1; // 0 when there is none
+        const auto end = std::min(text.find('\n', hit), text.size());
+        count += IsParameterLine(text.substr(start, end - start)) ? 1 : 0;
+        hit = text.find("Param", end);
     }
     return count;
 }
@@ -246,8 +246,8 @@ Result<void> ExpandModuleFile(
     bool blockOpen = false; // closed whenever a file is opened
     LineReader reader(text);
     std::string_view line;
-    while (reader.Next(line)) {
-        if (auto ok = ExpandModuleLine(line, run, blockOpen, fileName, reader.LineNumber()); !ok)
+    for (int lineNumber = 1; reader.Next(line); ++lineNumber) {
+        if (auto ok = ExpandModuleLine(line, run, blockOpen, fileName, lineNumber); !ok)
             return ok;
         progress.Box(reader.Position(), text.size());
     }
@@ -284,7 +284,7 @@ long long ParameterCountOfRun(std::string_view text, const GenerateInput& input,
     auto marker = text.find(MarkerTag);
     if (marker == std::string_view::npos)
         return CountParameterLines(text);
-    const long long count = CountParameterLines(text, MarkerTag);
+    const long long count = CountParameterLines(text.substr(0, text.find('\n', marker)));
     long long markerLines = 0;
     for (; marker != std::string_view::npos; marker = text.find(MarkerTag, marker)) {
         ++markerLines;

@@ -1,8 +1,8 @@
 #include "eds/EdsRules.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -62,16 +62,18 @@ bool IsEnumerationLine(std::string_view line)
 
 std::string SlotNoText(int moduleNumber)
 {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned>(moduleNumber));
-    return buf;
+    char digits[16];
+    const auto end
+        = std::to_chars(digits, digits + sizeof digits, static_cast<unsigned>(moduleNumber), 16).ptr;
+    std::string text(digits, end);
+    std::transform(
+        text.begin(), text.end(), text.begin(), [](char c) { return c >= 'a' ? c - 'a' + 'A' : c; });
+    return text.size() < 2 ? "0" + text : text;
 }
 
 std::string BoxNoText(int moduleNumber)
 {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "Box %02d ", moduleNumber);
-    return buf;
+    return (moduleNumber >= 0 && moduleNumber < 10 ? "Box 0" : "Box ") + std::to_string(moduleNumber) + " ";
 }
 
 Result<void> ExpandModuleLine(
@@ -92,14 +94,16 @@ Result<void> ExpandModuleLine(
         rewritten = true;
     };
 
-    if (Contains(line, StartTag)) {
+    // The block and slot tags are looked for only in a line that holds a "<".
+    const bool holdsLt = Contains(line, "<");
+    if (holdsLt && Contains(line, StartTag)) {
         blockOpen = true;
         line = {};
-    } else if (Contains(line, StopTag)) {
+    } else if (holdsLt && Contains(line, StopTag)) {
         blockOpen = false;
     }
 
-    if (Contains(line, SlotNoTag))
+    if (holdsLt && Contains(line, SlotNoTag))
         rewrite(ReplaceTagSpan(line, SlotNoTag, SlotNoText(run.ModuleNumber)));
 
     if (Contains(line, ParamWord)) {
