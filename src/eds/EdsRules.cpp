@@ -121,7 +121,7 @@ Result<void> ExpandModuleLine(
         if (rewritten)
             run.AppendLine(line);
         else
-            run.AppendKeptLine(line);
+            run.AppendKeptLine(line, false, holdsLt && !line.empty());
     }
     return {};
 }
@@ -137,9 +137,9 @@ void EdsRun::AppendLine(std::string_view line)
     Output.Append(CrLf);
 }
 
-void EdsRun::AppendKeptLine(std::string_view line, bool crLfFollows, bool mayHoldTag)
+void EdsRun::AppendKeptLine(std::string_view line, bool crLfFollows, bool holdsLt)
 {
-    if (Tags != nullptr && mayHoldTag && Contains(line, "<")) {
+    if (Tags != nullptr && holdsLt) {
         m_scratch.assign(line);
         if (ReplaceTags(m_scratch, *Tags)) {
             Output.Append(m_scratch);
@@ -194,6 +194,8 @@ namespace {
 std::size_t FirstTagIn(std::string_view line, const TagValues& tags, std::size_t from)
 {
     std::size_t first = tags.size();
+    if (from >= first)
+        return first;
     for (auto lt = line.find('<'); lt != std::string_view::npos && first > from;
          lt = line.find('<', lt + 1)) {
         const auto rest = line.substr(lt);

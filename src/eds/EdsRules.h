@@ -80,9 +80,9 @@ struct EdsRun {
     // Appends the line, its tags replaced, and CR LF to the output.
     void AppendLine(std::string_view line);
     // The same for a line of a text that outlives the run; when `crLfFollows`, the line is
-    // followed by CR LF in that text; `mayHoldTag` false: it holds no "<". A line that keeps
-    // its bytes is only referred to.
-    void AppendKeptLine(std::string_view line, bool crLfFollows = false, bool mayHoldTag = true);
+    // followed by CR LF in that text; `holdsLt`: whether it holds a "<". A line that keeps its
+    // bytes is only referred to.
+    void AppendKeptLine(std::string_view line, bool crLfFollows, bool holdsLt);
 
 private:
     std::string m_scratch;
