@@ -6,6 +6,7 @@ BIN = $(BUILD_DIR)/bin
 PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcli11-dev libgtest-dev \
            libgmock-dev libbenchmark-dev python3 xvfb xauth fonts-dejavu-core
 FUZZ_PACKAGES = clang libclang-rt-14-dev
+BENCH_PACKAGES = hyperfine time xvfb xauth
 
 SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -37,10 +38,16 @@ test: build
 run: build
 	$(BIN)/kr39eds
 
+# Generation and redraw against their floors, then start-up and peak memory against a bare Qt
+# window (the bare window is built with the tests, so from the default preset).
 bench:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
 	@$(MAKE) --no-print-directory build PRESET=bench
 	build/bench/bin/kr39eds-bench
 	build/bench/bin/kr39eds-view-bench
+	@$(MAKE) --no-print-directory configure PRESET=default
+	cmake --build --preset default --target kr39eds kr39eds-bare-window
+	sh scripts/measure-startup.sh build/default
 
 package: build
 	cd $(BUILD_DIR) && cpack -G TGZ
