@@ -89,10 +89,11 @@ private:
 };
 
 // Rewrites one line of a module description file by the module rules, advancing the run's
-// parameter counter, and appends it (with CR LF) to the output while the block is open.
-// `blockOpen` carries the block state from line to line; the caller closes it before each file.
-// Fails, naming `fileName` and `lineNumber`, on a parameter line without "<BOXNO>" and when
-// the parameter counter would pass 32767.
+// parameter counter, and appends it (with CR LF) to the output while the block is open; an
+// unchanged line is only referred to, so `line` must outlive the output. `blockOpen` carries
+// the block state from line to line; the caller closes it before each file. Fails, naming
+// `fileName` and `lineNumber`, on a parameter line without "<BOXNO>" and when the parameter
+// counter would pass 32767.
 Result<void> ExpandModuleLine(
     std::string_view line, EdsRun& run, bool& blockOpen, std::string_view fileName, int lineNumber);
 
