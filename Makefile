@@ -12,6 +12,7 @@ FUZZ_PACKAGES = clang libclang-rt-14-dev
 PACKAGE_PACKAGES = dpkg-dev file
 PACKAGE_CHECK_PACKAGES = lintian desktop-file-utils appstream shared-mime-info man-db
 WINDOWS_PACKAGES = cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev python3 wine64 wine
+BENCH_PACKAGES = hyperfine time xvfb xauth
 
 SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -53,10 +54,16 @@ screenshots: configure
 	@if command -v xvfb-run >/dev/null; then XVFB="xvfb-run -a -s '-screen 0 1280x1024x24'"; fi; \
 	  eval $$XVFB $(BIN)/kr39eds-screenshots $(BUILD_DIR)/screenshots
 
+# Generation and redraw against their floors, then start-up and peak memory against a bare Qt
+# window (the bare window is built with the tests, so from the default preset).
 bench:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
 	@$(MAKE) --no-print-directory build PRESET=bench
 	build/bench/bin/kr39eds-bench
 	build/bench/bin/kr39eds-view-bench
+	@$(MAKE) --no-print-directory configure PRESET=default
+	cmake --build --preset default --target kr39eds kr39eds-bare-window
+	sh scripts/measure-startup.sh build/default
 
 # The .deb in build/default; package-check lints it, validates its desktop files, installs it
 # with dpkg, runs the installed programs and removes it again.

@@ -163,16 +163,19 @@ void FloorTagDenseTemplate(benchmark::State& state)
 
 // The console table, then one line per Generate row: its ratio to the Floor row of the same
 // argument, and for the template rows the cost per MB of template, which stays flat when the
-// cost grows linearly.
+// cost grows linearly. Each row is the median of its repetitions, so that a busy machine
+// disturbs the ratios less.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred)
                 continue;
-            const auto name = run.benchmark_name();
+            auto name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
             if (m_times.find(name) == m_times.end())
                 m_order.push_back(name);
             auto& t = m_times[name];
@@ -215,12 +218,38 @@ private:
 
 } // namespace
 
-BENCHMARK(GenerateFullStation)->Unit(benchmark::kMicrosecond);
-BENCHMARK(FloorFullStation)->Unit(benchmark::kMicrosecond);
-BENCHMARK(GenerateBigTemplate)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMillisecond);
-BENCHMARK(FloorBigTemplate)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMillisecond);
-BENCHMARK(GenerateTagDenseTemplate)->Arg(20)->Unit(benchmark::kMillisecond);
-BENCHMARK(FloorTagDenseTemplate)->Arg(20)->Unit(benchmark::kMillisecond);
+constexpr int Repetitions = 5;
+BENCHMARK(GenerateFullStation)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(Repetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(FloorFullStation)->Unit(benchmark::kMicrosecond)->Repetitions(Repetitions)->ReportAggregatesOnly();
+BENCHMARK(GenerateBigTemplate)
+    ->Arg(5)
+    ->Arg(10)
+    ->Arg(20)
+    ->Arg(40)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(Repetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(FloorBigTemplate)
+    ->Arg(5)
+    ->Arg(10)
+    ->Arg(20)
+    ->Arg(40)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(Repetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(GenerateTagDenseTemplate)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(Repetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(FloorTagDenseTemplate)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(Repetitions)
+    ->ReportAggregatesOnly();
 
 int main(int argc, char** argv)
 {

@@ -249,7 +249,10 @@ void FileCommands::GenerateEds()
         = FileDialog::GetSaveFileName(&m_window, baseName, ToQtFilter(Res(IdsEdsFilter)), StartFolder());
     if (name.isEmpty())
         return;
-    FillInFileName(text.Value(), station.CurrentFile);
+    if (const Result<void> filled = FillInFileName(text.Value(), station.CurrentFile); !filled) {
+        ShowError(IdsGenerateError, DetailText(filled.Error()));
+        return;
+    }
     if (const Result<void> written = WriteEdsFile(ToPath(name), text.Value()); !written) {
         ShowError(IdsGenerateError, DetailText(written.Error()));
         return;

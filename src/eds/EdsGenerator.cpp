@@ -1,6 +1,7 @@
 #include "eds/EdsGenerator.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <map>
 
@@ -78,20 +79,101 @@ public:
         const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', rest));
         std::size_t length = lf != nullptr ? static_cast<std::size_t>(lf - begin) : rest;
         m_pos += lf != nullptr ? length + 1 : length;
-        if (lf != nullptr && length > 0 && begin[length - 1] == '\r')
+        m_crLf = lf != nullptr && length > 0 && begin[length - 1] == '\r';
+        if (m_crLf)
             --length;
         line = std::string_view(begin, length);
-        ++m_lineNumber;
+        m_lineStart = static_cast<std::size_t>(begin - m_text.data());
         return true;
     }
+    // Goes on at `pos`, the start of a line after the current one, as if the lines before it
+    // had been read.
+    void SkipTo(std::size_t pos)
+    {
+        m_pos = pos;
+        m_lineStart = pos == 0 ? 0 : pos - 1; // the line feeds before it are those before `pos`
+    }
     std::size_t Position() const { return m_pos; }
-    int LineNumber() const { return m_lineNumber; }
+    // The 1-based number of the last line read, counted when asked for.
+    int LineNumber()
+    {
+        m_lineFeeds += static_cast<int>(std::count(m_text.begin() + static_cast<std::ptrdiff_t>(m_counted),
+            m_text.begin() + static_cast<std::ptrdiff_t>(m_lineStart), '\n'));
+        m_counted = m_lineStart;
+        return m_lineFeeds + 1;
+    }
+    // Whether the last line read ended in CR LF.
+    bool EndsInCrLf() const { return m_crLf; }
 
 private:
     std::string_view m_text;
     std::size_t m_pos = 0;
-    int m_lineNumber = 0;
+    std::size_t m_lineStart = 0;
+    std::size_t m_counted = 0; // the line feeds before here are in m_lineFeeds
+    int m_lineFeeds = 0;
+    bool m_crLf = false;
 };
+
+constexpr std::string_view CrLf = "\r\n";
+
+// 16 bytes as one vector (a GCC and Clang extension), so that a block is tested at once.
+using Bytes16 = char __attribute__((vector_size(16)));
+
+// A byte that stops the copying of whole lines: a "<" or a line feed without a CR in front.
+bool StopsCopying(std::string_view text, std::size_t i)
+{
+    return text[i] == '<' || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'));
+}
+
+// Per byte of the 16 at `at`: all ones where StopsCopying.
+Bytes16 Stops(const char* at)
+{
+    Bytes16 bytes;
+    Bytes16 before;
+    std::memcpy(&bytes, at, sizeof bytes);
+    std::memcpy(&before, at - 1, sizeof before);
+    return (bytes == '<') | ((bytes == '\n') & ~(before == '\r'));
+}
+
+// The first position at or after `from` where StopsCopying, or npos. Blocks of 64 bytes are
+// tested whole, so that lines that end in CR LF and hold no tag are passed over at memory speed.
+std::size_t FindStop(std::string_view text, std::size_t from)
+{
+    std::size_t i = from;
+    if (i == 0 && !text.empty() && StopsCopying(text, 0))
+        return 0;
+    i = std::max<std::size_t>(i, 1);
+    auto any = [](const Bytes16& found) {
+        std::uint64_t halves[2];
+        std::memcpy(halves, &found, sizeof halves);
+        return (halves[0] | halves[1]) != 0;
+    };
+    for (const char* bytes = text.data(); i + 64 <= text.size(); i += 64) {
+        if (any(Stops(bytes + i) | Stops(bytes + i + 16) | Stops(bytes + i + 32) | Stops(bytes + i + 48))) {
+            while (!any(Stops(bytes + i)))
+                i += 16;
+            break;
+        }
+    }
+    for (; i < text.size(); ++i) {
+        if (StopsCopying(text, i))
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// The lines that IsParameterLine, found from one "Param" to the next.
+long long CountParameterLines(std::string_view text)
+{
+    long long count = 0;
+    for (auto hit = text.find("Param"); hit != std::string_view::npos;) {
+        const auto start = text.rfind('\n', hit) + 1; // 0 when there is none
+        const auto end = std::min(text.find('\n', hit), text.size());
+        count += IsParameterLine(text.substr(start, end - start)) ? 1 : 0;
+        hit = text.find("Param", end);
+    }
+    return count;
+}
 
 // The module description files of one run, each read once, on first use.
 class ModuleFiles {
@@ -106,6 +188,16 @@ public:
         auto it = m_files.find(partNo);
         if (it == m_files.end())
             it = m_files.emplace(partNo, Read(partNo, PathOf(partNo))).first;
+        return it->second;
+    }
+    // The parameter lines of a readable file; 0 for one that cannot be used.
+    long long ParameterLines(const std::string& partNo)
+    {
+        auto it = m_parameterLines.find(partNo);
+        if (it == m_parameterLines.end()) {
+            const auto& bytes = Get(partNo);
+            it = m_parameterLines.emplace(partNo, bytes ? CountParameterLines(bytes.Value()) : 0).first;
+        }
         return it->second;
     }
 
@@ -130,11 +222,24 @@ private:
     }
     fs::path m_dir;
     std::map<std::string, Result<std::string>> m_files;
+    std::map<std::string, long long> m_parameterLines;
 };
 
 bool IsModule(const std::string& partNo)
 {
     return KindOf(partNo) == SlotKind::Module; // fillers and empty slots take no number
+}
+
+std::string TooLongText(std::size_t maxBytes)
+{
+    return "the EDS file would be more than " + std::to_string(maxBytes) + " bytes long";
+}
+
+// Checked as the text grows, so that a template that multiplies its modules is refused before
+// it takes the memory.
+bool TooLong(const EdsRun& run, const GenerateInput& input)
+{
+    return run.Output.Size() > input.MaxBytes;
 }
 
 Result<void> ExpandModuleFile(
@@ -148,8 +253,8 @@ Result<void> ExpandModuleFile(
     bool blockOpen = false; // closed whenever a file is opened
     LineReader reader(text);
     std::string_view line;
-    while (reader.Next(line)) {
-        if (auto ok = ExpandModuleLine(line, run, blockOpen, fileName, reader.LineNumber()); !ok)
+    for (int lineNumber = 1; reader.Next(line); ++lineNumber) {
+        if (auto ok = ExpandModuleLine(line, run, blockOpen, fileName, lineNumber); !ok)
             return ok;
         progress.Box(reader.Position(), text.size());
     }
@@ -168,14 +273,44 @@ Result<void> ExpandModules(const GenerateInput& input, ModuleFiles& files, EdsRu
             ++run.ModuleNumber;
             if (auto ok = ExpandModuleFile(partNo, files, run, progress); !ok)
                 return ok;
+            if (TooLong(run, input))
+                return Failure {std::string(templateName), markerLine, TooLongText(input.MaxBytes)};
         }
         progress.Station(slot);
     }
     return {};
 }
 
-// One run: the text is built, then its tags are replaced tag by tag over the whole text, in
-// their order. `baseName`, when given, fills "<FILENAME>" as the last tag.
+// The parameter count that a run ends with, known before the text is built so that
+// "<INSTNO>" is filled in as each line is appended: the parameter lines of the template up to
+// its first marker line, that one included (all of them without a marker), plus those of every
+// placed module's file once per marker line. A module file that cannot be used adds nothing;
+// the run fails when it comes to that file.
+long long ParameterCountOfRun(std::string_view text, const GenerateInput& input, ModuleFiles& files)
+{
+    auto marker = text.find(MarkerTag);
+    if (marker == std::string_view::npos)
+        return CountParameterLines(text);
+    const long long count = CountParameterLines(text.substr(0, text.find('\n', marker)));
+    long long markerLines = 0;
+    for (; marker != std::string_view::npos; marker = text.find(MarkerTag, marker)) {
+        ++markerLines;
+        marker = text.find('\n', marker);
+        if (marker == std::string_view::npos)
+            break;
+    }
+    long long perExpansion = 0;
+    for (int slot = 1; slot < SlotCount; ++slot) {
+        const auto& partNo = input.Slots[static_cast<std::size_t>(slot)].PartNo;
+        if (IsModule(partNo))
+            perExpansion += files.ParameterLines(partNo);
+    }
+    return count + markerLines * perExpansion;
+}
+
+// One run. Every tag value is known before the text is built, so each line's tags are
+// replaced as it is appended, in their order; `baseName`, when given, fills "<FILENAME>" as
+// the last tag. The text is put together at the end in one buffer of its final size.
 Result<std::string> Expand(const GenerateInput& input, GenerateProgress* sink, const std::string* baseName)
 {
     ProgressReporter progress(sink);
@@ -187,41 +322,85 @@ Result<std::string> Expand(const GenerateInput& input, GenerateProgress* sink, c
     const auto templateName = templatePath.string();
     ModuleFiles files(input.ModulesDir);
 
+    const auto parameterCount = ParameterCountOfRun(text, input, files);
+    TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
+        {InstNoTag, std::to_string(parameterCount)}, {InputNoTag, std::to_string(input.TotalInputs)},
+        {OutputNoTag, std::to_string(input.TotalOutputs)}};
+    if (baseName != nullptr)
+        tags.emplace_back(FileNameTag, *baseName);
     EdsRun run;
-    // Room for the template with CR LF line ends and one expansion; the buffer grows
-    // geometrically beyond that, so building it stays linear.
-    run.Output.reserve(text.size() + text.size() / 16 + 4096);
+    run.Tags = &tags;
 
-    // Where the next marker stands, so that lines before it are not searched one by one.
-    auto nextMarker = text.find(MarkerTag);
+    // After the first marker line, the text before the next stop is taken as it is, about a
+    // hundredth of the template at a time so that the progress moves on; a line with a "<" is
+    // read from that "<" on (the text before it holds no tag), a line with a marker whole.
+    const std::string_view all(text);
+    const auto size = text.size();
+    const auto step = size / 100 + 1;
+    std::size_t nextStop = 0;
     LineReader reader(text);
     std::string_view line;
-    while (reader.Next(line)) {
-        const auto lineEnd = static_cast<std::size_t>(line.data() - text.data()) + line.size();
+    while (reader.Position() < size) {
+        const auto pos = reader.Position();
+        bool markerLine = false; // after the first marker line: whether the line at the stop is one
+        if (run.MarkerSeen) {
+            if (nextStop < pos)
+                nextStop = FindStop(text, pos);
+            const auto stop = std::min(nextStop, size);
+            const auto cut = stop > pos + step ? text.find('\n', pos + step) + 1 : 0;
+            std::size_t next = 0; // where the lines taken as they are end
+            if (cut != 0 && cut <= stop) {
+                run.Output.AppendKept(all.substr(pos, cut - pos));
+                next = cut;
+            } else if (stop == size) {
+                run.Output.AppendKept(all.substr(pos));
+                if (text.back() != '\n')
+                    run.Output.AppendKept(CrLf);
+                next = size;
+            } else if (text[stop] == '\n') {
+                run.Output.AppendKept(all.substr(pos, stop - pos));
+                run.Output.AppendKept(CrLf);
+                next = stop + 1;
+            }
+            if (next != 0) {
+                reader.SkipTo(next);
+                if (TooLong(run, input))
+                    return Failure {templateName, reader.LineNumber(), TooLongText(input.MaxBytes)};
+                progress.Box(next, size);
+                continue;
+            }
+            const auto lineEnd = std::min(text.find('\n', stop), size);
+            markerLine = all.substr(stop, lineEnd - stop).find(MarkerTag) != std::string_view::npos;
+            if (markerLine) {
+                const auto lineStart = text.rfind('\n', stop) + 1;
+                run.Output.AppendKept(all.substr(pos, lineStart - pos));
+                reader.SkipTo(lineStart);
+            } else {
+                run.Output.AppendKept(all.substr(pos, stop - pos));
+                reader.SkipTo(stop);
+            }
+        }
+        reader.Next(line);
         if (!run.MarkerSeen && IsParameterLine(line)) {
             if (run.ParameterCounter == INT16_MAX)
                 return Failure {templateName, reader.LineNumber(), "the parameter count would pass 32767"};
             ++run.ParameterCounter;
         }
-        if (nextMarker < lineEnd) {
+        const bool holdsLt = run.MarkerSeen || line.find('<') != std::string_view::npos;
+        if (run.MarkerSeen ? markerLine : holdsLt && line.find(MarkerTag) != std::string_view::npos) {
             run.MarkerSeen = true;
             if (auto ok = ExpandModules(input, files, run, progress, templateName, reader.LineNumber()); !ok)
                 return ok.Error();
-            line = {};
-            nextMarker = text.find(MarkerTag, reader.Position());
+            run.AppendLine({});
+        } else {
+            run.AppendKeptLine(line, reader.EndsInCrLf(), holdsLt);
         }
-        run.AppendLine(line);
-        progress.Box(reader.Position(), text.size());
+        if (TooLong(run, input))
+            return Failure {templateName, reader.LineNumber(), TooLongText(input.MaxBytes)};
+        progress.Box(reader.Position(), size);
     }
-
-    const TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
-        {InstNoTag, std::to_string(run.ParameterCounter)}, {InputNoTag, std::to_string(input.TotalInputs)},
-        {OutputNoTag, std::to_string(input.TotalOutputs)}};
-    for (const auto& [tag, value] : tags)
-        ReplaceAll(run.Output, tag, value);
-    if (baseName != nullptr)
-        ReplaceAll(run.Output, FileNameTag, *baseName);
-    return std::move(run.Output);
+    assert(run.ParameterCounter == parameterCount);
+    return run.Output.Build();
 }
 
 } // namespace
@@ -249,9 +428,19 @@ Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgres
     return Expand(input, progress, nullptr);
 }
 
-void FillInFileName(std::string& text, std::string_view currentFile)
+Result<void> FillInFileName(std::string& text, std::string_view currentFile, std::size_t maxBytes)
 {
-    ReplaceAll(text, FileNameTag, EdsFileNameText(StationBaseName(currentFile)));
+    const auto baseName = EdsFileNameText(StationBaseName(currentFile));
+    if (baseName.size() > FileNameTag.size()) {
+        std::size_t size = text.size();
+        for (auto hit = text.find(FileNameTag); hit != std::string::npos;
+             hit = text.find(FileNameTag, hit + 1))
+            size += baseName.size() - FileNameTag.size();
+        if (size > maxBytes)
+            return Failure {"", 0, TooLongText(maxBytes)};
+    }
+    ReplaceAll(text, FileNameTag, baseName);
+    return {};
 }
 
 Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress)

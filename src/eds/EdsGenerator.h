@@ -10,6 +10,10 @@
 
 namespace kr39 {
 
+// The longest EDS text made, like the longest file read: a template that repeats its marker
+// line could otherwise multiply the module files into gigabytes.
+inline constexpr std::size_t MaxEdsBytes = 64u * 1024u * 1024u;
+
 // Everything one generation run reads. Only the PartNo of slots 1..16 is used; slot 0 takes
 // part through the master template alone.
 struct GenerateInput {
@@ -20,6 +24,7 @@ struct GenerateInput {
     std::filesystem::path ModulesDir;
     std::string DateText; // the text for "<DATESTRING>": an EDS date, see TodayEdsDate
     std::string SoftwareName = SoftwareNameText(); // the text for "<SOFTWARENAME>"
+    std::size_t MaxBytes = MaxEdsBytes; // a longer text is refused
 
     // "KR39 Standard EDS Generator V1.0": title, major and minor version, no revision.
     static std::string SoftwareNameText();
@@ -43,12 +48,15 @@ public:
 // The first part of a run: the master template expanded with the module description files of
 // the placed modules, "<SOFTWARENAME>", "<DATESTRING>", "<INSTNO>", "<INPUTNO>" and
 // "<OUTPUTNO>" replaced in this order. "<FILENAME>" is still in the text. Every line ends in
-// CR LF; all other bytes pass through unchanged. `progress` may be null.
+// CR LF; all other bytes pass through unchanged. `progress` may be null. A text that would be
+// longer than `input.MaxBytes` is refused before it is built.
 Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgress* progress = nullptr);
 
 // The last step: "<FILENAME>" becomes the base name of the station file (`currentFile` as the
-// file system spells it), in Windows-1252 by EdsFileNameText.
-void FillInFileName(std::string& text, std::string_view currentFile);
+// file system spells it), in Windows-1252 by EdsFileNameText. Refused, leaving the text as it
+// was, when the text would become longer than `maxBytes`.
+Result<void> FillInFileName(
+    std::string& text, std::string_view currentFile, std::size_t maxBytes = MaxEdsBytes);
 
 // The whole text of the EDS file: ExpandStationEds, then FillInFileName.
 Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress = nullptr);

@@ -1,8 +1,8 @@
 #include "eds/EdsRules.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -62,16 +62,18 @@ bool IsEnumerationLine(std::string_view line)
 
 std::string SlotNoText(int moduleNumber)
 {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned>(moduleNumber));
-    return buf;
+    char digits[16];
+    const auto end
+        = std::to_chars(digits, digits + sizeof digits, static_cast<unsigned>(moduleNumber), 16).ptr;
+    std::string text(digits, end);
+    std::transform(
+        text.begin(), text.end(), text.begin(), [](char c) { return c >= 'a' ? c - 'a' + 'A' : c; });
+    return text.size() < 2 ? "0" + text : text;
 }
 
 std::string BoxNoText(int moduleNumber)
 {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "Box %02d ", moduleNumber);
-    return buf;
+    return (moduleNumber >= 0 && moduleNumber < 10 ? "Box 0" : "Box ") + std::to_string(moduleNumber) + " ";
 }
 
 Result<void> ExpandModuleLine(
@@ -85,19 +87,23 @@ Result<void> ExpandModuleLine(
 
     // Most lines hold no tag and pass through as views; a rewritten line lives in `work`.
     std::string work;
+    bool rewritten = false;
     auto rewrite = [&](std::string text) {
         work = std::move(text);
         line = work;
+        rewritten = true;
     };
 
-    if (Contains(line, StartTag)) {
+    // The block and slot tags are looked for only in a line that holds a "<".
+    const bool holdsLt = Contains(line, "<");
+    if (holdsLt && Contains(line, StartTag)) {
         blockOpen = true;
         line = {};
-    } else if (Contains(line, StopTag)) {
+    } else if (holdsLt && Contains(line, StopTag)) {
         blockOpen = false;
     }
 
-    if (Contains(line, SlotNoTag))
+    if (holdsLt && Contains(line, SlotNoTag))
         rewrite(ReplaceTagSpan(line, SlotNoTag, SlotNoText(run.ModuleNumber)));
 
     if (Contains(line, ParamWord)) {
@@ -111,15 +117,109 @@ Result<void> ExpandModuleLine(
         rewrite(Renumber(line, EnumWord, run.ParameterCounter));
     }
 
-    if (blockOpen)
-        run.AppendLine(line);
+    if (blockOpen) {
+        if (rewritten)
+            run.AppendLine(line);
+        else
+            run.AppendKeptLine(line, false, holdsLt && !line.empty());
+    }
     return {};
 }
 
 void EdsRun::AppendLine(std::string_view line)
 {
-    Output.append(line);
-    Output.append(CrLf);
+    if (Tags != nullptr && Contains(line, "<")) {
+        m_scratch.assign(line);
+        ReplaceTags(m_scratch, *Tags);
+        line = m_scratch;
+    }
+    Output.Append(line);
+    Output.Append(CrLf);
+}
+
+void EdsRun::AppendKeptLine(std::string_view line, bool crLfFollows, bool holdsLt)
+{
+    if (Tags != nullptr && holdsLt) {
+        m_scratch.assign(line);
+        if (ReplaceTags(m_scratch, *Tags)) {
+            Output.Append(m_scratch);
+            Output.Append(CrLf);
+            return;
+        }
+    }
+    if (crLfFollows) {
+        Output.AppendKept(std::string_view(line.data(), line.size() + CrLf.size()));
+    } else {
+        Output.AppendKept(line);
+        Output.AppendKept(CrLf);
+    }
+}
+
+void OutputText::Append(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    if (m_pieces.empty() || m_pieces.back().Kept != nullptr
+        || m_pieces.back().Offset + m_pieces.back().Size != m_copied.size())
+        m_pieces.push_back({nullptr, m_copied.size(), 0});
+    m_pieces.back().Size += bytes.size();
+    m_copied.append(bytes);
+    m_size += bytes.size();
+}
+
+void OutputText::AppendKept(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    if (m_pieces.empty() || m_pieces.back().Kept == nullptr
+        || m_pieces.back().Kept + m_pieces.back().Size != bytes.data())
+        m_pieces.push_back({bytes.data(), 0, 0});
+    m_pieces.back().Size += bytes.size();
+    m_size += bytes.size();
+}
+
+std::string OutputText::Build() const
+{
+    std::string text;
+    text.reserve(m_size);
+    for (const auto& piece : m_pieces)
+        text.append(piece.Kept != nullptr ? piece.Kept : m_copied.data() + piece.Offset, piece.Size);
+    return text;
+}
+
+namespace {
+
+// The index of the first of tags[from...] that `line` holds, or tags.size() when it holds none
+// of them. Every tag begins with '<' and holds no other.
+std::size_t FirstTagIn(std::string_view line, const TagValues& tags, std::size_t from)
+{
+    std::size_t first = tags.size();
+    if (from >= first)
+        return first;
+    for (auto lt = line.find('<'); lt != std::string_view::npos && first > from;
+         lt = line.find('<', lt + 1)) {
+        const auto rest = line.substr(lt);
+        for (std::size_t k = from; k < first; ++k) {
+            const auto tag = tags[k].first;
+            if ((tag.size() < 2 || (rest.size() > 1 && rest[1] == tag[1])) && rest.starts_with(tag)) {
+                first = k;
+                break;
+            }
+        }
+    }
+    return first;
+}
+
+} // namespace
+
+bool ReplaceTags(std::string& line, const TagValues& tags)
+{
+    bool any = false;
+    for (auto k = FirstTagIn(line, tags, 0); k < tags.size(); k = FirstTagIn(line, tags, k + 1)) {
+        ReplaceAll(line, tags[k].first, tags[k].second);
+        any = true;
+    }
+    return any;
 }
 
 void ReplaceAll(std::string& text, std::string_view tag, std::string_view value)

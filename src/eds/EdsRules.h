@@ -41,22 +41,59 @@ std::string BoxNoText(int moduleNumber);
 // Placeholder tags and their values, in the order in which they are replaced.
 using TagValues = std::vector<std::pair<std::string_view, std::string>>;
 
+// Replaces the tags in `line` one after the other in their order, each tag at every place it
+// stands (ReplaceAll), so that a tag formed by an earlier value is replaced too. No tag holds a
+// line end, so replacing the lines of a text one by one gives the text that replacing tag by
+// tag over the whole text gives. Returns whether any tag was there.
+bool ReplaceTags(std::string& line, const TagValues& tags);
+
+// The generated text as pieces: bytes copied into it and views of texts that outlive it (the
+// template and module files). Its size is known before a byte is copied, so the text is built
+// at the end in one buffer allocated once.
+class OutputText {
+public:
+    void Append(std::string_view bytes); // copied
+    void AppendKept(std::string_view bytes); // only referred to: must outlive Build
+    std::size_t Size() const { return m_size; }
+    std::string Build() const;
+
+private:
+    struct Piece {
+        const char* Kept; // null: the bytes are in m_copied, from Offset on
+        std::size_t Offset;
+        std::size_t Size;
+    };
+    std::vector<Piece> m_pieces;
+    std::string m_copied;
+    std::size_t m_size = 0;
+};
+
 // The counters of one generation run and the text built so far.
 struct EdsRun {
     std::int16_t ParameterCounter = 0;
     std::int16_t ModuleNumber = 0;
     bool MarkerSeen = false;
-    std::string Output;
+    OutputText Output;
+    // The tags replaced in each line as it is appended; none when null.
+    const TagValues* Tags = nullptr;
 
-    // Appends the line and CR LF to the output.
+    // Appends the line, its tags replaced, and CR LF to the output.
     void AppendLine(std::string_view line);
+    // The same for a line of a text that outlives the run; when `crLfFollows`, the line is
+    // followed by CR LF in that text; `holdsLt`: whether it holds a "<". A line that keeps its
+    // bytes is only referred to.
+    void AppendKeptLine(std::string_view line, bool crLfFollows, bool holdsLt);
+
+private:
+    std::string m_scratch;
 };
 
 // Rewrites one line of a module description file by the module rules, advancing the run's
-// parameter counter, and appends it (with CR LF) to the output while the block is open.
-// `blockOpen` carries the block state from line to line; the caller closes it before each file.
-// Fails, naming `fileName` and `lineNumber`, on a parameter line without "<BOXNO>" and when
-// the parameter counter would pass 32767.
+// parameter counter, and appends it (with CR LF) to the output while the block is open; an
+// unchanged line is only referred to, so `line` must outlive the output. `blockOpen` carries
+// the block state from line to line; the caller closes it before each file. Fails, naming
+// `fileName` and `lineNumber`, on a parameter line without "<BOXNO>" and when the parameter
+// counter would pass 32767.
 Result<void> ExpandModuleLine(
     std::string_view line, EdsRun& run, bool& blockOpen, std::string_view fileName, int lineNumber);
 

@@ -5,6 +5,9 @@
 #include "../TestSupport.h"
 
 #include <chrono>
+#include <functional>
+#include <random>
+#include <tuple>
 
 using namespace kr39;
 using namespace std::string_literals;
@@ -236,4 +239,106 @@ TEST_F(Generate, CountersStopAt32767)
     failure = RunFails();
     EXPECT_EQ(failure.Line, 2048);
     EXPECT_TRUE(Has(failure.What, "module number"));
+}
+
+// Random master templates of long and short lines with every kind of line end, tags, parts of
+// tags and markers, against the text built line by line and replaced tag by tag over the
+// whole of it.
+TEST_F(Generate, RandomTemplatesGiveTheTextBuiltLineByLine)
+{
+    const std::vector<std::string> parts = {"<SOFTWARENAME>", "<DATESTRING>", "<INSTNO>", "<FILENAME>",
+        "<INS", "<", "Param", " = ", "<IOMODULEDESCRIPTION>", "\r\n", "\n", "\r", "\xE4",
+        std::string(70, 'x'), std::string(150, 'y') + "\r\n", std::string(1000, 'z') + "\r\n"};
+    std::mt19937 random(6122026);
+    input.TotalInputs = 7;
+    input.TotalOutputs = 9;
+    for (int round = 0; round < 200; ++round) {
+        std::string master;
+        for (int i = std::uniform_int_distribution<int>(0, 60)(random); i > 0; --i)
+            master += parts[random() % parts.size()];
+        Write(std::string(MasterTemplateName), master);
+        input.DateText = round % 2 == 0 ? "TN" : "12-06-2026";
+
+        std::string expected;
+        int parameters = 0;
+        bool markerSeen = false;
+        for (const auto line : SplitLines(master)) {
+            parameters += !markerSeen && IsParameterLine(line) ? 1 : 0;
+            const bool marker = line.find(MarkerTag) != std::string_view::npos;
+            markerSeen = markerSeen || marker;
+            expected += std::string(marker ? std::string_view() : line) + "\r\n";
+        }
+        const TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
+            {InstNoTag, std::to_string(parameters)}, {InputNoTag, "7"}, {OutputNoTag, "9"},
+            {FileNameTag, "Line4"}};
+        for (const auto& [tag, value] : tags)
+            ReplaceAll(expected, tag, value);
+        ASSERT_EQ(Run(), expected) << "template " << ::testing::PrintToString(master);
+    }
+}
+
+TEST_F(Generate, TextsLongerThanTheLimitAreRefusedBeforeTheyAreBuilt)
+{
+    Write(std::string(MasterTemplateName),
+        "a\r\n<IOMODULEDESCRIPTION>\r\n<FILENAME>\r\n" + std::string(300, 'b'));
+    Write("M.dat", "<START>\r\nParam1 = <BOXNO>\r\n");
+    Place({1, 2});
+    const auto size = Run().size();
+    const std::tuple<const char*, std::size_t, int> cases[] = {
+        {"at the limit", size, 0},
+        {"past it on the last line", size - 1, 4},
+        {"past it in the modules", 30, 2},
+        {"past it at once", 2, 1},
+    };
+    for (const auto& [name, limit, line] : cases) {
+        SCOPED_TRACE(name);
+        input.MaxBytes = limit;
+        const auto text = GenerateEds(input);
+        if (line == 0) {
+            EXPECT_TRUE(text.Ok());
+            continue;
+        }
+        ASSERT_FALSE(text.Ok());
+        EXPECT_EQ(text.Error().File, (dir / MasterTemplateName).string());
+        EXPECT_EQ(text.Error().Line, line);
+        EXPECT_TRUE(Has(text.Error().What, "more than " + std::to_string(limit) + " bytes"))
+            << text.Error().What;
+    }
+
+    // 2047 marker lines with a module of 32767 bytes placed 16 times would make a gigabyte.
+    input.MaxBytes = MaxEdsBytes;
+    Write(std::string(MasterTemplateName), kr39test::Repeat(2047, "<IOMODULEDESCRIPTION>"));
+    Write("M.dat", "<START>\r\n" + std::string(32767 - 9, 'x'));
+    Place({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+    const auto start = std::chrono::steady_clock::now();
+    const auto failure = RunFails();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(failure.Line, 129);
+    EXPECT_TRUE(Has(failure.What, "more than 67108864 bytes")) << failure.What;
+}
+
+TEST_F(Generate, FileNameThatWouldMakeTheTextTooLongIsRefused)
+{
+    const std::string text = "File = <FILENAME>; <FILENAME>\r\n"; // 31 bytes, 39 when filled in
+    for (const auto& [limit, ok] : {std::pair {39u, true}, std::pair {38u, false}}) {
+        std::string filled = text;
+        const auto result = FillInFileName(filled, "/data/Station Line 4.CSE", limit);
+        EXPECT_EQ(result.Ok(), ok) << limit;
+        EXPECT_EQ(filled, ok ? "File = Station Line 4; Station Line 4\r\n" : text);
+    }
+}
+
+TEST_F(Generate, BoxProgressMovesOnInSmallStepsThroughABigTemplate)
+{
+    struct Recorder : GenerateProgress {
+        std::vector<int> box;
+        void BoxProgress(int p) override { box.push_back(p); }
+    } progress;
+    Write(std::string(MasterTemplateName), kMarker + kr39test::Repeat(4000, std::string(60, 'x')));
+    ASSERT_TRUE(GenerateEds(input, &progress).Ok());
+    ASSERT_GE(progress.box.size(), 50u);
+    for (std::size_t i = 1; i + 1 < progress.box.size(); ++i)
+        EXPECT_LE(progress.box[i] - progress.box[i - 1], 2) << i;
+    EXPECT_EQ(progress.box[progress.box.size() - 2], 99);
+    EXPECT_EQ(progress.box.back(), 0);
 }

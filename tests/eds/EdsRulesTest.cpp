@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <tuple>
 
 using namespace kr39;
@@ -59,9 +60,9 @@ TEST_P(ModuleLine, IsRewrittenByTheModuleRules)
     EXPECT_EQ(run.ParameterCounter, c.counterAfter);
     EXPECT_EQ(block, c.blockAfter);
     if (c.written)
-        EXPECT_EQ(run.Output, std::string(*c.written) + "\r\n");
+        EXPECT_EQ(run.Output.Build(), std::string(*c.written) + "\r\n");
     else
-        EXPECT_EQ(run.Output, "");
+        EXPECT_EQ(run.Output.Build(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(EdsRules, ModuleLine,
@@ -89,4 +90,39 @@ TEST(EdsRules, ReplaceAllReplacesEveryOccurrenceInOnePass)
     EXPECT_EQ(text, "[<X>]a[<X>][<X>]b<X");
     ReplaceAll(text, "[<X>]", "");
     EXPECT_EQ(text, "ab<X");
+}
+
+// Texts and values made of tags, parts of tags and line ends: replacing the lines one by one
+// must give what replacing tag by tag over the whole text gives.
+TEST(EdsRules, ReplacingTagsLineByLineGivesTheWholeTextReplacement)
+{
+    const std::vector<std::string> parts
+        = {"<SOFTWARENAME>", "<DATESTRING>", "<INSTNO>", "<INPUTNO>", "<OUTPUTNO>", "<FILENAME>", "<INS",
+            "TNO>", "<DATE", "STRING>", "<OUTPUT", "NO>", "<", ">", "T", "x y", "\r\n", "\n", "\r", ""};
+    std::mt19937 random(20261206);
+    auto pick = [&](int count) {
+        std::string text;
+        for (int i = std::uniform_int_distribution<int>(0, count)(random); i > 0; --i)
+            text += parts[random() % parts.size()];
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        TagValues tags;
+        for (const auto* tag :
+            {"<SOFTWARENAME>", "<DATESTRING>", "<INSTNO>", "<INPUTNO>", "<OUTPUTNO>", "<FILENAME>"})
+            tags.emplace_back(tag, pick(3));
+        const std::string text = pick(40);
+        std::string whole = text;
+        for (const auto& [tag, value] : tags)
+            ReplaceAll(whole, tag, value);
+        std::string byLine;
+        std::size_t start = 0;
+        for (std::size_t lf = text.find('\n'); start <= text.size(); lf = text.find('\n', start)) {
+            std::string line = text.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
+            ReplaceTags(line, tags);
+            byLine += line + (lf == std::string::npos ? "" : "\n");
+            start = lf == std::string::npos ? text.size() + 1 : lf + 1;
+        }
+        ASSERT_EQ(byLine, whole) << "text " << ::testing::PrintToString(text) << " round " << round;
+    }
 }
