@@ -117,8 +117,10 @@ private:
 };
 
 #else
-inline bool MakeFullDevice(const fs::path&)
+// Windows has no device nodes: the folder is made as on POSIX, the device never.
+inline bool MakeFullDevice(const fs::path& path)
 {
+    fs::create_directories(path.parent_path());
     return false;
 }
 #endif
