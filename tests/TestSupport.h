@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -115,6 +116,30 @@ private:
     fs::path m_folder;
     bool m_mounted = false;
 };
+
+// `text` quoted for a POSIX shell.
+inline std::string ShellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct Outcome {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs `command` in the shell, its output and errors caught in files "out" and "err" of `dir`.
+inline Outcome RunShell(const std::string& command, const fs::path& dir)
+{
+    const int status = std::system(
+        (command + " >" + ShellQuote((dir / "out").string()) + " 2>" + ShellQuote((dir / "err").string()))
+            .c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
+}
 
 #else
 inline bool MakeFullDevice(const fs::path&)
