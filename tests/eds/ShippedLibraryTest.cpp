@@ -63,7 +63,7 @@ TEST(ShippedLibrary, EveryModuleAloneAndInFullStationsGivesAValidEds)
         for (std::size_t i = 0; i < placed.size(); ++i)
             station.Slots[i + 1] = SlotRecord {
                 placed[i]->PartNo, placed[i]->Description, placed[i]->Inputs, placed[i]->Outputs};
-        station.CurrentFile = "/data/Line4.CSE";
+        station.CurrentFile = "/data/Line \"4\".CSE"; // written "Line _4_"
         UpdateTotals(station);
         const auto text = GenerateEds(MakeGenerateInput(station, kModules, "12-06-2026"));
         ASSERT_TRUE(text.Ok()) << text.Error().Describe();
@@ -77,7 +77,7 @@ TEST(ShippedLibrary, EveryModuleAloneAndInFullStationsGivesAValidEds)
         const auto doc = ParseEds(eds, findings);
         EXPECT_EQ(IoSize(doc, "Input1"), station.TotalInputs);
         EXPECT_EQ(IoSize(doc, "Output1"), station.TotalOutputs);
-        EXPECT_NE(eds.find("$ Station Line4, generated"), std::string::npos);
+        EXPECT_NE(eds.find("$ Station Line _4_, generated"), std::string::npos);
         EXPECT_NE(eds.find("CreateDate = 12-06-2026;"), std::string::npos);
         if (!placed.empty()) {
             const auto last = std::to_string(placed.size());
