@@ -17,6 +17,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -46,6 +47,17 @@ inline std::string Repeat(int count, const std::string& line, const std::string&
     std::string text;
     for (int i = 0; i < count; ++i)
         text += line + end;
+    return text;
+}
+
+// A station file: the given part numbers, then "None" up to line `count`, each ended by `end`.
+inline std::string StationText(
+    std::vector<std::string> partNos, const std::string& end = "\r\n", std::size_t count = 17)
+{
+    partNos.resize(count, "None");
+    std::string text;
+    for (const auto& partNo : partNos)
+        text += partNo + end;
     return text;
 }
 
