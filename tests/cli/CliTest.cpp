@@ -82,14 +82,14 @@ TEST_F(Cli, CatalogNewPlaceRemoveShow)
 
     run = Exec({"show", "S"});
     EXPECT_EQ(run.Exit, 0) << run.Err;
+    std::string empty;
+    for (int slot = 9; slot <= 16; ++slot)
+        empty += std::to_string(slot) + "\tNone\t-\t0\t0\t\n";
     EXPECT_EQ(run.Out,
-        "0\tNODE\t-\t8\t4\tDeviceNet node\n1\tBus\t-\t0\t0\t\n2\tBus\t-\t0\t0\t\n3\tDI16\t1\t16\t0\t16 "
-        "inputs\n"
-        "4\tNone\t-\t0\t0\t\n5\tBus\t-\t0\t0\t\n6\tBus\t-\t0\t0\t\n7\tBus\t-"
-        "\t0\t0\t\n8\tCNT\t2\t2\t2\tCounter C 24 V\n"
-        "9\tNone\t-\t0\t0\t\n10\tNone\t-\t0\t0\t\n11\tNone\t-\t0\t0\t\n12\tNone\t-\t0\t0\t\n13\tNone\t-"
-        "\t0\t0\t\n"
-        "14\tNone\t-\t0\t0\t\n15\tNone\t-\t0\t0\t\n16\tNone\t-\t0\t0\t\nTotalInputs\t26\nTotalOutputs\t6\n");
+        "0\tNODE\t-\t8\t4\tDeviceNet node\n1\tBus\t-\t0\t0\t\n2\tBus\t-\t0\t0\t\n"
+        "3\tDI16\t1\t16\t0\t16 inputs\n4\tNone\t-\t0\t0\t\n5\tBus\t-\t0\t0\t\n6\tBus\t-\t0\t0\t\n"
+        "7\tBus\t-\t0\t0\t\n8\tCNT\t2\t2\t2\tCounter C 24 V\n"
+            + empty + "TotalInputs\t26\nTotalOutputs\t6\n");
 }
 
 TEST_F(Cli, GenerateWritesBesideTheStationOrWhereToldAndModulesAreFoundBesideTheProgram)
