@@ -11,11 +11,13 @@
 #include <unistd.h>
 #endif
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -45,6 +47,17 @@ inline std::string Repeat(int count, const std::string& line, const std::string&
     std::string text;
     for (int i = 0; i < count; ++i)
         text += line + end;
+    return text;
+}
+
+// A station file: the given part numbers, then "None" up to line `count`, each ended by `end`.
+inline std::string StationText(
+    std::vector<std::string> partNos, const std::string& end = "\r\n", std::size_t count = 17)
+{
+    partNos.resize(count, "None");
+    std::string text;
+    for (const auto& partNo : partNos)
+        text += partNo + end;
     return text;
 }
 
@@ -115,6 +128,30 @@ private:
     fs::path m_folder;
     bool m_mounted = false;
 };
+
+// `text` quoted for a POSIX shell.
+inline std::string ShellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct Outcome {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs `command` in the shell, its output and errors caught in files "out" and "err" of `dir`.
+inline Outcome RunShell(const std::string& command, const fs::path& dir)
+{
+    const int status = std::system(
+        (command + " >" + ShellQuote((dir / "out").string()) + " 2>" + ShellQuote((dir / "err").string()))
+            .c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
+}
 
 #else
 // Windows has no device nodes: the folder is made as on POSIX, the device never.

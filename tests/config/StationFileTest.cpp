@@ -7,18 +7,9 @@
 
 using namespace kr39;
 using kr39test::Repeat;
+using kr39test::StationText;
 
 namespace {
-
-// The lines of a file: the given part numbers, then "None" up to line `count`, each ended by `end`.
-std::string FileText(std::vector<std::string> lines, const std::string& end = "\r\n", std::size_t count = 17)
-{
-    lines.resize(count, "None");
-    std::string text;
-    for (const auto& line : lines)
-        text += line + end;
-    return text;
-}
 
 std::string SlotsText(const Station& station)
 {
@@ -79,7 +70,7 @@ TEST_F(StationFile, RoundTripWritesNoneForFillersAndRestoresThem)
     EXPECT_FALSE(station.Modified);
     EXPECT_EQ(station.CurrentFile, path.string());
     EXPECT_EQ(Read("Line4.CSE"),
-        FileText({"NODE", "None", "DI16", "None", "None", "None", "None", "None", "DO8\xE4"}));
+        StationText({"NODE", "None", "DI16", "None", "None", "None", "None", "None", "DO8\xE4"}));
 
     Station opened;
     opened.Slots[3] = SlotRecord {"None", "stale", 9, 9};
@@ -111,19 +102,20 @@ TEST_P(OpenFile, FollowsTheReadingRulesAndNeverTouchesTheFile)
     EXPECT_EQ(Read("odd.CSE"), GetParam().Text);
 }
 
-const std::string kGood = FileText({"NODE", "None", "DI16"});
+const std::string kGood = StationText({"NODE", "None", "DI16"});
 
 INSTANTIATE_TEST_SUITE_P(Files, OpenFile,
     ::testing::Values(
         OddFile {"ManyLinesTheRestIgnored", kGood + Repeat(100000, "garbage \x01"), OpenOutcome::Opened, 0},
-        OddFile {"SixteenLines", FileText({"NODE", "None", "DI16"}, "\r\n", 16), OpenOutcome::LoadError, 0},
+        OddFile {
+            "SixteenLines", StationText({"NODE", "None", "DI16"}, "\r\n", 16), OpenOutcome::LoadError, 0},
         OddFile {"Empty", "", OpenOutcome::LoadError, 0},
-        OddFile {"CarriageReturnsOnly", FileText({"NODE", "None"}, "\r"), OpenOutcome::PartNoNotFound, 1},
-        OddFile {"Truncated", FileText({"NODE"}, "\r\n", 16) + "No", OpenOutcome::PartNoNotFound, 17},
+        OddFile {"CarriageReturnsOnly", StationText({"NODE", "None"}, "\r"), OpenOutcome::PartNoNotFound, 1},
+        OddFile {"Truncated", StationText({"NODE"}, "\r\n", 16) + "No", OpenOutcome::PartNoNotFound, 17},
         OddFile {"Binary", std::string("\x00\xFF\x01\xFE\r\n\x80\x7F", 8) + Repeat(17, "\x01\x02"),
             OpenOutcome::PartNoNotFound, 1},
-        OddFile {
-            "NulInPartNumber", FileText({"NODE", std::string("DI16\0x", 6)}), OpenOutcome::PartNoNotFound, 2},
+        OddFile {"NulInPartNumber", StationText({"NODE", std::string("DI16\0x", 6)}),
+            OpenOutcome::PartNoNotFound, 2},
         // An empty line is no part number.
         OddFile {"MegabyteOfLineEnds", std::string(1 << 20, '\n'), OpenOutcome::PartNoNotFound, 1},
         // Lines are read one by one: the unknown part number comes before the missing lines.

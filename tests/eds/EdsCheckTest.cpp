@@ -4,14 +4,10 @@
 // blamed.
 #include "eds/EdsCheck.h"
 
-#include <gtest/gtest.h>
+#include "../TestSupport.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-namespace fs = std::filesystem;
 using namespace kr39;
 
 namespace {
@@ -135,54 +131,41 @@ INSTANTIATE_TEST_SUITE_P(Lexical, EdsRule,
         Row {"TextAfterHeader", Part::Appended, "[Extra] junk\n", 1, "text after the section header"},
         Row {"NonAsciiInString", Part::Appended, "[Extra]\n  A = \"Gr\xFC\xDF\";\n", 2, "outside ASCII",
             Severity::Warning},
-        Row {"NonAsciiInComment", Part::Appended,
-            "[Extra]\n  $ 20 \xB0"
-            "C\n",
-            2, "outside ASCII", Severity::Warning},
         Row {"ControlCharacter", Part::Appended, "[Extra]\n  A = 1;\x1A\n", 2, "control character"},
         Row {"LoneCr", Part::Appended, "[Extra]\n  A = 1;\r  B = 2;\n", 2, "CR that is not followed by LF"},
         Row {"MixedLineEnds", Part::Appended, "[Extra]\n  A = 1;\r\n", 2, "line ends change",
             Severity::Warning}),
     Name);
 
+// The section `base` with its first `replace` changed to `by`.
+std::string Replace(std::string base, const std::string& replace, const std::string& by)
+{
+    return base.replace(base.find(replace), replace.size(), by);
+}
+std::string File(const std::string& replace, const std::string& by)
+{
+    return Replace(kFile, replace, by);
+}
+
 INSTANTIATE_TEST_SUITE_P(File, EdsRule,
     ::testing::Values(Row {"GoodWithModDateAndLeapDay", Part::File,
                           std::string(kFile) + "  ModDate = 02-29-2028;\n  ModTime = 23:59:59;\n"},
-        Row {"ShortDate", Part::File,
-            "[File]\n DescText = \"x\";\n CreateDate = 12/06/26;\n CreateTime = 00:00:00;\n Revision = "
-            "1.0;\n",
-            3, "CreateDate \"12/06/26\" is no date mm-dd-yyyy"},
-        Row {"GermanDate", Part::File,
-            "[File]\n DescText = \"x\";\n CreateDate = 06.12.2026;\n CreateTime = 00:00:00;\n Revision = "
-            "1.0;\n",
-            3, "is no date"},
-        Row {"IsoDate", Part::File,
-            "[File]\n DescText = \"x\";\n CreateDate = 2026-12-06;\n CreateTime = 00:00:00;\n Revision = "
-            "1.0;\n",
-            3, "is no date"},
+        Row {"IsoDate", Part::File, File("12-06-2026", "2026-12-06"), 3, "is no date"},
         Row {"NoSuchDay", Part::File, std::string(kFile) + "  ModDate = 02-29-2026;\n", 6,
             "ModDate \"02-29-2026\" is no date"},
         Row {"QuotedDate", Part::File, std::string(kFile) + "  ModDate = \"12-06-2026\";\n", 6,
             "takes a value without quotes"},
         Row {"BadTime", Part::File, std::string(kFile) + "  ModTime = 24:00:00;\n", 6,
             "ModTime \"24:00:00\" is no time hh:mm:ss"},
-        Row {"BadRevision", Part::File,
-            "[File]\n DescText = \"x\";\n CreateDate = 12-06-2026;\n CreateTime = 00:00:00;\n Revision = "
-            "1;\n",
-            5, "Revision \"1\" is no revision"},
-        Row {"DescTextUnquoted", Part::File,
-            "[File]\n DescText = x;\n CreateDate = 12-06-2026;\n CreateTime = 00:00:00;\n Revision = 1.0;\n",
-            2, "DescText takes a string"},
-        Row {"NoCreateDate", Part::File,
-            "[File]\n DescText = \"x\";\n CreateTime = 00:00:00;\n Revision = 1.0;\n", 1,
-            "[File] has no CreateDate"}),
+        Row {"BadRevision", Part::File, File("1.0", "1"), 5, "Revision \"1\" is no revision"},
+        Row {"DescTextUnquoted", Part::File, File("\"Test device\"", "x"), 2, "DescText takes a string"},
+        Row {"NoCreateDate", Part::File, File("        CreateDate = 12-06-2026;        $ mm-dd-yyyy\n", ""),
+            1, "[File] has no CreateDate"}),
     Name);
 
 std::string Device(const std::string& replace, const std::string& by)
 {
-    std::string text = kDevice;
-    const auto at = text.find(replace);
-    return text.replace(at, replace.size(), by);
+    return Replace(kDevice, replace, by);
 }
 
 INSTANTIATE_TEST_SUITE_P(Device, EdsRule,
@@ -207,9 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Device, EdsRule,
 
 std::string Io(const std::string& replace, const std::string& by)
 {
-    std::string text = kIoInfo;
-    const auto at = text.find(replace);
-    return text.replace(at, replace.size(), by);
+    return Replace(kIoInfo, replace, by);
 }
 
 INSTANTIATE_TEST_SUITE_P(IoInfo, EdsRule,
@@ -240,6 +221,17 @@ std::string Params(const std::string& body, int maxInst = 2)
     return "[ParamClass]\n        MaxInst = " + std::to_string(maxInst) + ";\n[Params]\n" + body;
 }
 const std::string kEnum1 = "        Enum1 = 0,\"Off\",1,\"On\",2,\"Auto\";\n";
+// Param1 with its Enum1, then Param2 with `rest` (from the descriptor on); its defects are on line 6.
+std::string Second(const std::string& rest)
+{
+    return Params(Param(1) + kEnum1 + Param(2, rest));
+}
+// The same with Param2 written whole from `head` (reserved, link path size, link path).
+std::string SecondWhole(const std::string& head, const std::string& tail = ", 0;\n")
+{
+    return Params(Param(1) + kEnum1 + "        Param2 = " + head
+        + ", \"20 64 24 01 30 01\", 0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 1, 0, 1,1,1,0, 0,0,0,0" + tail);
+}
 
 INSTANTIATE_TEST_SUITE_P(Params, EdsRule,
     ::testing::Values(
@@ -257,38 +249,23 @@ INSTANTIATE_TEST_SUITE_P(Params, EdsRule,
             "MaxInst is 2 but [Params] holds 1 ParamN entries"},
         Row {"NumberGap", Part::Params, Params(Param(1) + kEnum1 + Param(3)), 6,
             "Param3 follows Param1; parameters are numbered"},
-        Row {"TwentyFields", Part::Params,
-            Params(Param(1) + kEnum1
-                + "        Param2 = 0, 6, \"20 64 24 01 30 01\", 0x0000, 0xC6, 1, \"A\", "
-                  "\"\", \"\", 0, 1, 0, 1,1,1,0, 0,0,0,0;\n"),
-            6, "Param2 has 20 fields; it takes 21"},
-        Row {"ReservedNotZero", Part::Params,
-            Params(Param(1) + kEnum1
-                + "        Param2 = 1, 6, \"20 64 24 01 30 01\", 0x0000, 0xC6, 1, \"A\", "
-                  "\"\", \"\", 0, 1, 0, 1,1,1,0, 0,0,0,0, 0;\n"),
-            6, "Param2 reserved field is \"1\"; it must be 0"},
-        Row {"LinkPathSizeDiffers", Part::Params,
-            Params(Param(1) + kEnum1
-                + "        Param2 = 0, 4, \"20 64 24 01 30 01\", 0x0000, 0xC6, 1, \"A\", "
-                  "\"\", \"\", 0, 1, 0, 1,1,1,0, 0,0,0,0, 0;\n"),
-            6, "Param2 link path has 6 bytes, its size says 4"},
-        Row {"UnknownDataType", Part::Params,
-            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xE0, 1, \"A\", \"\", \"\", 0, 1, 0")), 6,
+        Row {
+            "TwentyFields", Part::Params, SecondWhole("0, 6", ";\n"), 6, "Param2 has 20 fields; it takes 21"},
+        Row {"ReservedNotZero", Part::Params, SecondWhole("1, 6"), 6,
+            "Param2 reserved field is \"1\"; it must be 0"},
+        Row {"LinkPathSizeDiffers", Part::Params, SecondWhole("0, 4"), 6,
+            "Param2 link path has 6 bytes, its size says 4"},
+        Row {"UnknownDataType", Part::Params, Second("0x0000, 0xE0, 1, \"A\", \"\", \"\", 0, 1, 0"), 6,
             "Param2 data type 0xE0 is no known data type"},
-        Row {"SizeOfTypeDiffers", Part::Params,
-            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC7, 1, \"A\", \"\", \"\", 0, 1, 0")), 6,
+        Row {"SizeOfTypeDiffers", Part::Params, Second("0x0000, 0xC7, 1, \"A\", \"\", \"\", 0, 1, 0"), 6,
             "Param2 data size is 1, UINT takes 2"},
-        Row {"MaxBelowMin", Part::Params,
-            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 5, 4, 5")), 6,
+        Row {"MaxBelowMin", Part::Params, Second("0x0000, 0xC6, 1, \"A\", \"\", \"\", 5, 4, 5"), 6,
             "Param2 maximum 4 is below its minimum 5"},
-        Row {"DefaultAboveMax", Part::Params,
-            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 4, 5")), 6,
+        Row {"DefaultAboveMax", Part::Params, Second("0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 4, 5"), 6,
             "Param2 default 5 is above its maximum 4"},
-        Row {"MinimumOutsideType", Part::Params,
-            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC6, 1, \"A\", \"\", \"\", -1, 4, 0")), 6,
+        Row {"MinimumOutsideType", Part::Params, Second("0x0000, 0xC6, 1, \"A\", \"\", \"\", -1, 4, 0"), 6,
             "Param2 minimum -1 is outside the range of USINT"},
-        Row {"BoolAboveOne", Part::Params,
-            Params(Param(1) + kEnum1 + Param(2, "0x0000, 0xC1, 1, \"A\", \"\", \"\", 0, 2, 0")), 6,
+        Row {"BoolAboveOne", Part::Params, Second("0x0000, 0xC1, 1, \"A\", \"\", \"\", 0, 2, 0"), 6,
             "maximum 2 is outside the range of BOOL"},
         Row {"EnumWithoutBit", Part::Params,
             Params(Param(1, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 2, 1") + kEnum1, 1), 5,
@@ -322,14 +299,6 @@ fs::path VendorExamples()
     return fs::path(KR39_SOURCE_DIR) / ".." / "shared" / "eds-examples";
 }
 
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 } // namespace
 
 TEST(EdsCheckVendorFiles, PassWithoutErrors)
@@ -340,7 +309,7 @@ TEST(EdsCheckVendorFiles, PassWithoutErrors)
     if (!fs::exists(dir / files[0]))
         GTEST_SKIP() << "no vendor EDS files at " << dir << " (set KR39_EDS_EXAMPLES)";
     for (const char* name : files) {
-        const auto findings = CheckEds(ReadAll(dir / name));
+        const auto findings = CheckEds(kr39test::ReadBytes(dir / name));
         for (const auto& f : findings)
             EXPECT_NE(f.Level, Severity::Error) << FormatFinding(name, f);
         if (std::string(name) == "476297.eds") {

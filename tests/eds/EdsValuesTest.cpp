@@ -84,47 +84,16 @@ TEST_P(FileNameText, IsWindows1252WithoutQuotesOrControls)
     EXPECT_EQ(EdsFileNameText(GetParam().Native), GetParam().Written);
 }
 
+// Octal escapes, which end after three digits, keep the letters after a byte apart from it.
 INSTANTIATE_TEST_SUITE_P(Names, FileNameText,
     ::testing::Values(NameCase {"Ascii", "Line 4 (A&B) $x", "Line 4 (A&B) $x"},
-        NameCase {"Latin1",
-            "S\xC3\xBC"
-            "d",
-            "S\xFC"
-            "d"},
-        NameCase {"QuotesBecomeUnderscores",
-            "S\xC3\xBC"
-            "d \"A\"",
-            "S\xFC"
-            "d _A_"},
-        NameCase {"Cp1252Extras", "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D \xC5\x93", "\x80 \x93x\x94 \x9C"},
-        NameCase {"NotInCp1252",
-            "\xE6\x97\xA5\xE6\x9C\xAC"
-            "-\xD8\xB9",
-            "?"
-            "?-?"},
-        NameCase {"Emoji",
-            "a\xF0\x9F\x98\x80"
-            "b",
-            "a?b"},
-        NameCase {"ControlCharacters",
-            "a\tb\x1A"
-            "c\x7F"
-            "d\xC2\x85"
-            "e",
-            "a_b_c_d_e"},
-        NameCase {"NotUtf8",
-            "a\xFC"
-            "b\xE2\x82",
-            "a?b??"},
-        NameCase {"OverlongSlash",
-            "a\xC0\xAF"
-            "b",
-            "a??b"},
-        NameCase {"Surrogate",
-            "a\xED\xA0\x80"
-            "b",
-            "a???b"},
-        NameCase {"Empty", "", ""}),
+        NameCase {"Latin1", "S\303\274d", "S\374d"}, NameCase {"QuotesBecomeUnderscores", "\"A\"", "_A_"},
+        NameCase {"Cp1252Extras", "\342\202\254 \342\200\234x\342\200\235 \305\223", "\200 \223x\224 \234"},
+        NameCase {"NotInCp1252", "\346\227\245\346\234\254-\330\271", "?\?-?"},
+        NameCase {"Emoji", "a\360\237\230\200b", "a?b"},
+        NameCase {"ControlCharacters", "a\tb\032c\177d\302\205e", "a_b_c_d_e"},
+        NameCase {"NotUtf8", "a\374b\342\202", "a?b??"}, NameCase {"OverlongSlash", "a\300\257b", "a??b"},
+        NameCase {"Surrogate", "a\355\240\200b", "a???b"}, NameCase {"Empty", "", ""}),
     [](const auto& info) { return info.param.Name; });
 
 } // namespace

@@ -44,9 +44,6 @@ TEST_P(ModulesDirOfLayout, IsTheFolderBesideTheProgramFile)
 INSTANTIATE_TEST_SUITE_P(Installed, ModulesDirOfLayout,
     ::testing::Values(Layout {"ProgramFolder", {"usr/lib/kr39eds/modules"}, {}, "usr/lib/kr39eds/kr39eds-cli",
                           "usr/lib/kr39eds/modules"},
-        Layout {"LinkInBin", {"usr/lib/kr39eds/modules"},
-            {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}}, "usr/bin/kr39eds-cli",
-            "usr/lib/kr39eds/modules"},
         // A modules folder beside the link is not the program's.
         Layout {"LinkBesideOtherModules", {"usr/lib/kr39eds/modules", "usr/bin/modules"},
             {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}}, "usr/bin/kr39eds-cli",
