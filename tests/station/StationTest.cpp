@@ -182,6 +182,11 @@ TEST(Remove, EmptiesTheSlotAndFreesItsFillers)
     EXPECT_TRUE(RemoveModule(station, 7));
     EXPECT_EQ(Pattern(station.Slots), ".... O... .... ....");
     EXPECT_EQ(station.Slots[7].Description + std::to_string(station.Slots[7].Inputs), "0");
+
+    // An empty slot stays empty, and the removal still counts as an edit.
+    station.Modified = false;
+    EXPECT_TRUE(RemoveModule(station, 12));
+    EXPECT_TRUE(station.Modified);
 }
 
 namespace {
