@@ -14,19 +14,16 @@ namespace {
 
 class Startup : public GuiTest {
 protected:
-    static void StorePlacement(const char* left, const char* top, const char* width, const char* height)
+    static constexpr const char* Keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
+    static void StorePlacement(const QStringList& values)
     {
-        QSettings settings = Settings();
-        settings.beginGroup(QStringLiteral("Settings"));
-        settings.setValue(QStringLiteral("MainLeft"), QLatin1String(left));
-        settings.setValue(QStringLiteral("MainTop"), QLatin1String(top));
-        settings.setValue(QStringLiteral("MainWidth"), QLatin1String(width));
-        settings.setValue(QStringLiteral("MainHeight"), QLatin1String(height));
+        for (int i = 0; i < 4; ++i)
+            Settings().setValue(QStringLiteral("Settings/") + QLatin1String(Keys[i]), values[i]);
     }
     static QStringList Stored()
     {
         QStringList values;
-        for (const char* key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+        for (const char* key : Keys)
             values << Settings().value(QStringLiteral("Settings/") + QLatin1String(key)).toString();
         return values;
     }
@@ -146,7 +143,7 @@ TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimized)
         EXPECT_EQ(window->pos(), QPoint(67, 67));
         EXPECT_EQ(window->width(), 909);
     }
-    StorePlacement("1500", "750", "15000", "12000");
+    StorePlacement({"1500", "750", "15000", "12000"});
     {
         auto window = LoadedWindow();
         window->show();
@@ -172,7 +169,7 @@ TEST_F(Startup, BadPlacementValuesFallBackToDefaultsAndOffScreenMovesToThePrimar
     EXPECT_EQ(PlacementValue("-60", 1000), -60);
     for (const char* bad : {"abc", "12x", "nan", "1e30"})
         EXPECT_EQ(PlacementValue(bad, 6500), 6500) << bad;
-    StorePlacement("left", "750", "wide", "12000");
+    StorePlacement({"left", "750", "wide", "12000"});
     const WindowPlacement placement = ReadWindowPlacement();
     EXPECT_EQ(QList<int>({placement.Left, placement.Top, placement.Width, placement.Height}),
         QList<int>({1000, 750, 6500, 12000}));

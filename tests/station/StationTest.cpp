@@ -221,8 +221,6 @@ TEST_P(Summary, NumbersMaskAndPictures)
 
 INSTANTIATE_TEST_SUITE_P(Stations, Summary,
     ::testing::Values(
-        View {"SuccessorOccupiedGivesB", "##MM .... .... ....", 1, "--12------------", "--ba------------"},
-        View {"LastOfBranchIgnoresTheNext", "###M M... .... ....", 3, "---12-----------", "---aa-----------"},
         View {"FillerCountsAsOccupied", "#M#M .... .... ....", 1, "-1-2------------", "-b-a------------"},
         View {"OtherSpellingsAreModules", "n#_. .... M... .M..", 5, "1-2-----3----4--", "b-a-----a----a--"},
         View {"Full", "MMMM MMMM MMMM MMMM", 15, "123456789abcdefg", "bbbabbbabbbabbba"}),
