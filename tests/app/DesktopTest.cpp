@@ -60,10 +60,7 @@ TEST_P(Question, SaveDiscardOrCancel)
 {
     const QuestionCase& c = GetParam();
     const fs::path other = Temp() / "other.CSE";
-    std::string lines = "KR39NODE000001\r\nKR39DO08DC24\r\n";
-    for (int i = 0; i < 15; ++i)
-        lines += "None\r\n";
-    WriteBytes(other, lines);
+    WriteBytes(other, "KR39NODE000001\r\nKR39DO08DC24\r\n" + Repeat(15, "None"));
     Place(2, "KR39DI08DC24");
     const fs::path named = Temp() / "named.CSE";
     if (!c.SaveAsName)
@@ -133,28 +130,17 @@ TEST_F(Desktop, QuestionIsGerman)
 
 // --- Names and folders of the file dialogs ---------------------------------------------------
 
-struct ExtensionCase {
-    const char* Name;
-    const char* Filter;
-    const char* Result;
-};
-
-class Extension : public ::testing::TestWithParam<ExtensionCase> { };
-
-TEST_P(Extension, AddedOnlyWhenTheNameHasNone)
+TEST(Extension, AddedOnlyWhenTheNameHasNone)
 {
-    EXPECT_EQ(WithFilterExtension(QLatin1String(GetParam().Name), QLatin1String(GetParam().Filter)),
-        QLatin1String(GetParam().Result));
+    const char* const cases[][3] = {{"/d/Line4", "Configuration files (*.CSE)", "/d/Line4.CSE"},
+        {"/d.x/Line4", "EDS Dateien (*.EDS)", "/d.x/Line4.EDS"},
+        {"/d/Line4.cse", "Configuration files (*.CSE)", "/d/Line4.cse"},
+        {"/d/Line4.v2", "EDS files (*.EDS)", "/d/Line4.v2"}, {"/d/Line4", "All files (*.*)", "/d/Line4"},
+        {"/d/Line4", "All files (*)", "/d/Line4"}, {"", "EDS files (*.EDS)", ""}};
+    for (const auto& [name, filter, result] : cases)
+        EXPECT_EQ(WithFilterExtension(QLatin1String(name), QLatin1String(filter)), QLatin1String(result))
+            << name << " " << filter;
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, Extension,
-    ::testing::Values(ExtensionCase {"/d/Line4", "Configuration files (*.CSE)", "/d/Line4.CSE"},
-        ExtensionCase {"/d.x/Line4", "EDS Dateien (*.EDS)", "/d.x/Line4.EDS"},
-        ExtensionCase {"/d/Line4.cse", "Configuration files (*.CSE)", "/d/Line4.cse"},
-        ExtensionCase {"/d/Line4.v2", "EDS files (*.EDS)", "/d/Line4.v2"},
-        ExtensionCase {"/d/Line4", "All files (*.*)", "/d/Line4"},
-        ExtensionCase {"/d/Line4", "All files (*)", "/d/Line4"}, ExtensionCase {"", "EDS files (*.EDS)", ""}),
-    [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 TEST_F(Desktop, DialogsStartInTheStationsFolderElseTheLastOneUsed)
 {

@@ -40,9 +40,8 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, StationArguments,
         Arguments {"Empty", {""}, false, ""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-const std::string kTwoModules = "KR39NODE000001\r\nKR39DI08DC24\r\nNone\r\nNone\r\nKR39DO08DC24\r\n"
-                                "None\r\nNone\r\nNone\r\nNone\r\nNone\r\nNone\r\nNone\r\nNone\r\nNone\r\n"
-                                "None\r\nNone\r\nNone\r\n";
+const std::string kTwoModules
+    = "KR39NODE000001\r\nKR39DI08DC24\r\nNone\r\nNone\r\nKR39DO08DC24\r\n" + Repeat(12, "None");
 
 class OpenAtStart : public GuiTest {
 protected:
