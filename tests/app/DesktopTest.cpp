@@ -52,6 +52,7 @@ struct QuestionCase {
     const char* SaveAsName; // nullptr: the station has a file; "": the name dialog is cancelled
     bool GoesOn;
     bool Written;
+    friend void PrintTo(const QuestionCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class Question : public Desktop, public ::testing::WithParamInterface<QuestionCase> { };
@@ -107,6 +108,7 @@ TEST_P(Question, SaveDiscardOrCancel)
 
 INSTANTIATE_TEST_SUITE_P(Table, Question,
     ::testing::Values(QuestionCase {"ExitSaves", "exit", true, Answer::Save, nullptr, true, true},
+        QuestionCase {"ExitDiscards", "exit", true, Answer::Discard, nullptr, true, false},
         QuestionCase {"ExitCancelled", "exit", true, Answer::Cancel, nullptr, false, false},
         QuestionCase {"CloseCancelled", "close", true, Answer::Cancel, nullptr, false, false},
         QuestionCase {"CloseSavesUnnamedUnderANewName", "close", true, Answer::Save, "new.CSE", true, true},
