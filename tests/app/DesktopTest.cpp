@@ -120,16 +120,6 @@ INSTANTIATE_TEST_SUITE_P(Table, Question,
         QuestionCase {"OpenUnmodifiedAsksNothing", "open", false, Answer::Cancel, nullptr, true, false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(Desktop, QuestionIsGerman)
-{
-    qputenv("LANGUAGE", "de_DE");
-    Place(2, "KR39DI08DC24");
-    MessageBox::SetNextAnswer(Answer::Cancel);
-    Trigger("mnuFileNew");
-    ASSERT_EQ(MessageBox::History().size(), 1);
-    EXPECT_EQ(MessageBox::History()[0].Text, QString::fromUtf8("Änderungen an der Station speichern?"));
-}
-
 // --- Names and folders of the file dialogs ---------------------------------------------------
 
 TEST(Extension, AddedOnlyWhenTheNameHasNone)
