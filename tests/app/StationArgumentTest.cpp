@@ -2,6 +2,7 @@
 // opens it.
 #include "GuiTest.h"
 #include "app/Program.h"
+#include "app/StatusBar.h"
 
 namespace fs = std::filesystem;
 using namespace kr39;
@@ -79,6 +80,11 @@ TEST_F(OpenAtStart, FailuresAreOpensFailures)
     EXPECT_EQ(MessageBox::History()[0].Text, "Error when loading data!!!");
     EXPECT_TRUE(window->m_station.CurrentFile.empty());
     EXPECT_EQ(window->m_station.Slots[0].PartNo, "KR39NODE000001");
+    // An unknown part number is still in the status bar once the start-up step is over.
+    WriteBytes(Temp() / "Unknown.CSE", "KR39NODE000001\r\nNOSUCHPART\r\n");
+    Program unknown(ShippedModules());
+    window = Started(unknown, Temp() / "Unknown.CSE");
+    EXPECT_EQ(window->sbStatusBar()->PanelText(1), "Status: PartNo not found!!!");
 }
 
 // The built program as the file manager starts it: a usage error ends it at once with status 2.
