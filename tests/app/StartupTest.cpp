@@ -127,12 +127,10 @@ TEST_P(SplashEnding, ByClickOrCharacterKey)
 INSTANTIATE_TEST_SUITE_P(Inputs, SplashEnding,
     ::testing::Values(SplashInput {"ClickOnTheLogoEnds", "imgLogo", {}, true},
         SplashInput {"ClickOnTheFrameEnds", "Frame1", {}, true},
-        SplashInput {"ClickOnTheWarningEnds", "lblWarning", {}, true},
         SplashInput {"ClickOnTheCopyrightDoesNot", "lblCopyright", {}, false},
         SplashInput {"CharacterKeyEnds", "", Qt::Key_A, true},
         SplashInput {"EscapeEnds", "", Qt::Key_Escape, true},
-        SplashInput {"ShiftDoesNot", "", Qt::Key_Shift, false},
-        SplashInput {"F1DoesNot", "", Qt::Key_F1, false}),
+        SplashInput {"ShiftDoesNot", "", Qt::Key_Shift, false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimized)
