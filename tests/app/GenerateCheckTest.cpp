@@ -1,8 +1,8 @@
 // Generate in the window: the EDS date and file name are those of the command line in every
 // locale, and the new file is judged by the EDS rules (warnings counted in the status bar,
 // errors shown in a message box).
-#include <QAction>
 #include <QLocale>
+#include <QProgressBar>
 
 #include "GuiTest.h"
 #include "app/StatusBar.h"
@@ -15,25 +15,18 @@ using namespace kr39::test;
 
 namespace {
 
-class GenerateCheck : public GuiTest {
+class GenerateCheck : public WindowTest {
 protected:
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
     // Saves the station as `stationName` (once), then generates out.EDS; returns its text.
-    std::string SaveAndGenerate(MainWindow& window, const std::string& stationName)
+    std::string SaveAndGenerate(const std::string& stationName)
     {
-        if (window.m_station.CurrentFile.empty())
-            Trigger(window, "mnuFileSave", Temp() / stationName);
+        if (window->m_station.CurrentFile.empty())
+            Trigger("mnuFileSave", Temp() / stationName);
         MessageBox::ClearHistory();
-        Trigger(window, "mnuFileGenerate", Temp() / "out.EDS");
+        Trigger("mnuFileGenerate", Temp() / "out.EDS");
         return ReadBytes(Temp() / "out.EDS");
-    }
-    static void Trigger(MainWindow& window, const char* name, const fs::path& answer)
-    {
-        auto* action = window.findChild<QAction*>(QLatin1String(name));
-        ASSERT_TRUE(action && action->isEnabled()) << name;
-        FileDialog::SetNextFileName(QString::fromStdString(answer.string()));
-        action->trigger();
     }
 };
 
@@ -41,13 +34,15 @@ protected:
 
 TEST_F(GenerateCheck, TheFileIsTheCommandLinesInEveryLocaleAndPassesTheRules)
 {
-    auto window = LoadedWindow();
-    Place(*window, 1, "KR39AI04RTD");
-    Place(*window, 2, "KR39AO04I20");
+    Place(1, "KR39AI04RTD");
+    Trigger("mnuFileSave", Temp() / "Line4.CSE");
+    Place(2, "KR39AO04I20"); // changes since the save are generated too
     for (const char* locale : {"de_DE", "ja_JP", "ar_SA", "en_US"}) {
         SCOPED_TRACE(locale);
         QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
-        const auto text = SaveAndGenerate(*window, "Line4.CSE");
+        FileDialog::ClearHistory();
+        const auto text = SaveAndGenerate("Line4.CSE");
+        EXPECT_EQ(FileDialog::History()[0].Filter, "EDS files (*.EDS);;All files (*.*)");
         EXPECT_TRUE(MessageBox::History().isEmpty());
         EXPECT_EQ(window->sbStatusBar()->PanelText(1), "Status: OK");
         const auto expected
@@ -55,16 +50,18 @@ TEST_F(GenerateCheck, TheFileIsTheCommandLinesInEveryLocaleAndPassesTheRules)
         ASSERT_TRUE(expected.Ok());
         EXPECT_EQ(text, expected.Value());
         EXPECT_NE(text.find("CreateDate = " + TodayEdsDate() + ";"), std::string::npos);
+        EXPECT_NE(text.find("KR39AO04I20"), std::string::npos);
     }
+    EXPECT_EQ(window->pbStation()->value(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window->m_station.Modified); // the station is unchanged
 }
 
 TEST_F(GenerateCheck, WarningsAreCountedInTheStatusBar)
 {
-    auto window = LoadedWindow();
-    Place(*window, 1, "KR39PS24");
-    const auto text = SaveAndGenerate(*window,
-        "S\xC3\xBC"
-        "d \"A\".CSE");
+    Place(1, "KR39PS24");
+    const auto text = SaveAndGenerate("S\xC3\xBC"
+                                      "d \"A\".CSE");
     EXPECT_NE(text.find("$ Station S\xFC"
                         "d _A_, generated"),
         std::string::npos);
@@ -79,9 +76,9 @@ TEST_F(GenerateCheck, ErrorsAreShownWithTheirLinesAndTheFileStays)
     tmpl.replace(tmpl.find("MaxInst = <INSTNO>"), 18, "MaxInst = 3");
     tmpl.replace(tmpl.find("MajRev = 1"), 10, "MajRev = 0");
     WriteBytes(Temp() / "modules" / "KR39NODE000001.dat", tmpl);
-    auto window = LoadedWindow(Temp() / "modules");
-    Place(*window, 1, "KR39PS24");
-    const auto text = SaveAndGenerate(*window, "Line4.CSE");
+    window = LoadedWindow(Temp() / "modules");
+    Place(1, "KR39PS24");
+    const auto text = SaveAndGenerate("Line4.CSE");
     EXPECT_NE(text.find("MaxInst = 3;"), std::string::npos);
     ASSERT_EQ(MessageBox::History().size(), 1);
     const auto& box = MessageBox::History().back();

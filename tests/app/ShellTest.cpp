@@ -26,26 +26,8 @@ namespace {
 
 const QString Title = QStringLiteral("KR39 Standard EDS Generator");
 
-class Shell : public GuiTest {
+class Shell : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        window = LoadedWindow();
-        ASSERT_TRUE(window);
-    }
-    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
-    void Trigger(const char* name)
-    {
-        ASSERT_TRUE(Action(name) && Action(name)->isEnabled()) << name;
-        Action(name)->trigger();
-    }
-    void TriggerWith(const char* name, const fs::path& answer)
-    {
-        FileDialog::SetNextFileName(answer.empty() ? QString() : QString::fromStdString(answer.string()));
-        Trigger(name);
-    }
-    void Place(int slot, const char* partNo) { GuiTest::Place(*window, slot, partNo); }
     // Save and Generate, as menu entry and toolbar button, and the caption's end.
     std::tuple<bool, bool, QString> State() const
     {
@@ -61,8 +43,6 @@ protected:
         EXPECT_EQ(MessageBox::History().size(), 1);
         return MessageBox::History().isEmpty() ? QString() : MessageBox::History().back().Text;
     }
-
-    std::unique_ptr<MainWindow> window;
 };
 
 // --- Texts -------------------------------------------------------------------------------
@@ -219,31 +199,31 @@ TEST_F(Shell, NewModifySaveSaveAsOpenFollowTheStation)
 
     // Save of an unnamed station asks for a name.
     const fs::path file = Temp() / "Grüße.CSE";
-    TriggerWith("mnuFileSave", file);
+    Trigger("mnuFileSave", file);
     ASSERT_EQ(FileDialog::History().size(), 1);
     EXPECT_EQ(FileDialog::History()[0].Filter, "Configuration files (*.CSE);;All files (*.*)");
     EXPECT_EQ(ReadBytes(file).substr(0, 16), "KR39NODE000001\r\n");
-    EXPECT_EQ(State(), std::make_tuple(false, true, QString::fromStdString(file.string())));
+    EXPECT_EQ(State(), std::make_tuple(false, true, Q(file)));
 
     // A named station is saved at once; Save As always asks.
     Place(1, "KR39DO08DC24");
     Trigger("mnuFileSave");
     EXPECT_EQ(FileDialog::History().size(), 1);
     EXPECT_EQ(ReadBytes(file).substr(16, 14), "KR39DO08DC24\r\n");
-    TriggerWith("mnuFileSaveAs", Temp() / "b.CSE");
-    EXPECT_EQ(State(), std::make_tuple(false, true, QString::fromStdString((Temp() / "b.CSE").string())));
+    Trigger("mnuFileSaveAs", Temp() / "b.CSE");
+    EXPECT_EQ(State(), std::make_tuple(false, true, Q(Temp() / "b.CSE")));
 
     // Open replaces a changed station once the user gives it up, and puts the fillers back.
     Trigger("mnuFileNew");
     EXPECT_EQ(State(), std::make_tuple(false, false, QString("Unknown")));
     Place(9, "KR39DI08DC24");
     MessageBox::SetNextAnswer(MessageBox::Answer::Discard);
-    TriggerWith("mnuFileOpen", file);
+    Trigger("mnuFileOpen", file);
     EXPECT_EQ(window->m_station.Slots[1].PartNo, "KR39DO08DC24");
     EXPECT_EQ(window->m_station.Slots[5].PartNo, "Bus");
     EXPECT_EQ(window->m_station.Slots[9].PartNo, "None");
     EXPECT_EQ(window->m_station.TotalOutputs, 1);
-    EXPECT_EQ(State(), std::make_tuple(false, true, QString::fromStdString(file.string())));
+    EXPECT_EQ(State(), std::make_tuple(false, true, Q(file)));
     EXPECT_EQ(MessageBox::History().size(), 1); // the question
 
     // Cancelled dialogs change nothing.
@@ -252,58 +232,31 @@ TEST_F(Shell, NewModifySaveSaveAsOpenFollowTheStation)
     for (const char* name : {"mnuFileSaveAs", "mnuFileOpen", "mnuFileGenerate"}) {
         MessageBox::ClearHistory();
         MessageBox::SetNextAnswer(MessageBox::Answer::Discard); // Open asks first
-        TriggerWith(name, "");
+        Trigger(name);
     }
     MessageBox::ClearHistory();
     EXPECT_EQ(State(), before);
     EXPECT_EQ(window->m_station.Slots[2].PartNo, "KR39DI08DC24");
     EXPECT_EQ(StatusText(), "Status: OK"); // even a cancelled Generate says so
-
-    // Exit asks about the changed station; given up, the program ends.
-    int status = -1;
-    QObject::connect(window.get(), &MainWindow::Unloaded, [&](int s) { status = s; });
-    MessageBox::SetNextAnswer(MessageBox::Answer::Discard);
-    Trigger("mnuFileExit");
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(MessageBox::History().size(), 1); // the question
-}
-
-TEST_F(Shell, GenerateWritesTheNamedFileAndReportsOk)
-{
-    Place(1, "KR39DI08DC24");
-    TriggerWith("mnuFileSave", Temp() / "Line4.CSE");
-    Place(16, "KR39DO08DC24"); // changes since the save are generated too
-    FileDialog::ClearHistory();
-    TriggerWith("mnuFileGenerate", Temp() / "out.EDS");
-    ASSERT_EQ(FileDialog::History().size(), 1);
-    EXPECT_EQ(FileDialog::History()[0].ProposedName, "Line4");
-    EXPECT_EQ(FileDialog::History()[0].Filter, "EDS files (*.EDS);;All files (*.*)");
-    EXPECT_TRUE(MessageBox::History().isEmpty());
-    EXPECT_EQ(StatusText(), "Status: OK");
-    const std::string text = ReadBytes(Temp() / "out.EDS");
-    EXPECT_NE(text.find("$ Station Line4, generated"), std::string::npos);
-    EXPECT_NE(text.find("Box 02 "), std::string::npos);
-    EXPECT_EQ(window->pbStation()->value(), 0);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(window->m_station.Modified); // the station is unchanged
 }
 
 TEST_F(Shell, EachFailureShowsItsMessageOnce)
 {
     Place(3, "KR39DI08DC24");
+    Trigger("mnuFileSave", Temp() / "first.CSE");
+    Place(2, "KR39DI08DC24");
     const fs::path missing = Temp() / "missing" / "x.CSE";
-    TriggerWith("mnuFileSave", missing);
+    Trigger("mnuFileSaveAs", missing);
     EXPECT_EQ(OnlyMessage(), "Error when saving data!!!");
     EXPECT_EQ(MessageBox::History().back().Title, Title);
-    EXPECT_TRUE(MessageBox::History().back().Detail.startsWith(QString::fromStdString(missing.string())));
-    // The station keeps its previous name (none) and stays modified.
-    EXPECT_EQ(State(), std::make_tuple(true, false, QString("Unknown")));
+    EXPECT_TRUE(MessageBox::History().back().Detail.startsWith(Q(missing)));
+    // The station keeps its previous name and stays modified.
+    EXPECT_EQ(State(), std::make_tuple(true, true, Q(Temp() / "first.CSE")));
 
-    window->m_station.CurrentFile = (Temp() / "Line4.CSE").string();
-    window->UpdateCommandState();
     MessageBox::ClearHistory();
-    TriggerWith("mnuFileGenerate", Temp() / "no-such-dir" / "x.EDS");
+    FileDialog::ClearHistory();
+    Trigger("mnuFileGenerate", Temp() / "no-such-dir" / "x.EDS");
+    EXPECT_EQ(FileDialog::History()[0].ProposedName, "first");
     EXPECT_EQ(OnlyMessage(), "Error when generating data!!!");
     EXPECT_TRUE(MessageBox::History().back().Detail.contains("no-such-dir"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -325,17 +278,16 @@ TEST_F(Shell, EachFailureShowsItsMessageOnce)
     WriteBytes(Temp() / "short.CSE", sixteen);
     MessageBox::ClearHistory();
     window->m_station.Modified = false; // no question about the changes
-    TriggerWith("mnuFileOpen", Temp() / "short.CSE");
+    Trigger("mnuFileOpen", Temp() / "short.CSE");
     EXPECT_EQ(OnlyMessage(), "Error when loading data!!!");
-    EXPECT_TRUE(MessageBox::History().back().Detail.startsWith(
-        QString::fromStdString((Temp() / "short.CSE").string())));
+    EXPECT_TRUE(MessageBox::History().back().Detail.startsWith(Q(Temp() / "short.CSE")));
     EXPECT_EQ(window->m_station.Slots[3].PartNo, "None");
     EXPECT_EQ(State(), std::make_tuple(false, false, QString("Unknown")));
 
     // An unknown part number is reported in the status bar, until the next redraw.
     WriteBytes(Temp() / "unknown.CSE", "KR39NODE000001\r\nkr39di08dc24\r\n" + sixteen.substr(6));
     MessageBox::ClearHistory();
-    TriggerWith("mnuFileOpen", Temp() / "unknown.CSE");
+    Trigger("mnuFileOpen", Temp() / "unknown.CSE");
     EXPECT_EQ(StatusText(), "Status: PartNo not found!!!");
     const QString where = window->sbStatusBar()->Panel(1)->toolTip();
     EXPECT_TRUE(where.contains("line 2") && where.contains("kr39di08dc24")) << where.toStdString();
@@ -344,14 +296,6 @@ TEST_F(Shell, EachFailureShowsItsMessageOnce)
     Trigger("mnuFileNew");
     EXPECT_EQ(StatusText(), "Status:");
     EXPECT_EQ(window->sbStatusBar()->Panel(1)->toolTip(), "");
-}
-
-TEST_F(Shell, HelpWithoutAHelpFileNameSaysThereIsNone)
-{
-    window->Files()->SetHelpFile(QString());
-    Trigger("mnuHelpContents");
-    EXPECT_EQ(
-        OnlyMessage(), "Help content could not be found. This application has no help file associated.");
 }
 
 } // namespace

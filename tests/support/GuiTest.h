@@ -1,10 +1,12 @@
 // Helpers shared by the widget tests: files, waiting, and a main window on fresh settings.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +21,7 @@
 #include "../TestSupport.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "app/Program.h"
 #include "catalog/CatalogTree.h"
 #include "station/Station.h"
 
@@ -111,7 +114,48 @@ protected:
         window.UpdateCommandState();
     }
 
+    static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+    // Runs the built program as the user starts it, offscreen, with this test's settings.
+    int RunProgram(const QStringList& arguments, QByteArray* errors, const QString& program = {})
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QLatin1String(StartupProbeVariable), QStringLiteral("1"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_temp.path());
+        process.setProcessEnvironment(env);
+        process.start(program.isEmpty() ? QStringLiteral(KR39_BIN_DIR "/kr39eds") : program, arguments);
+        EXPECT_TRUE(process.waitForFinished(20000));
+        *errors = process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
     QTemporaryDir m_temp;
+};
+
+// A test on the loaded main window, driven through its actions by name.
+class WindowTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        window = LoadedWindow();
+        ASSERT_TRUE(window);
+    }
+    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
+    // Triggers an enabled action; a file dialog it opens answers `answer` (none: cancelled).
+    void Trigger(const char* name, const std::filesystem::path& answer = {})
+    {
+        ASSERT_TRUE(Action(name) && Action(name)->isEnabled()) << name;
+        if (!answer.empty())
+            FileDialog::SetNextFileName(Q(answer));
+        Action(name)->trigger();
+    }
+    using GuiTest::Place;
+    void Place(int slot, const char* partNo) { GuiTest::Place(*window, slot, partNo); }
+
+    std::unique_ptr<MainWindow> window;
 };
 
 } // namespace kr39::test
