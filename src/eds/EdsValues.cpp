@@ -1,5 +1,6 @@
 #include "eds/EdsValues.h"
 
+#include "resources/CodePage1252.h"
 #include "util/FileSystem.h"
 
 #include <array>
@@ -27,11 +28,6 @@ int Digits(std::string_view text, std::size_t pos, std::size_t count)
     }
     return value;
 }
-
-// Unicode code points of Windows-1252 bytes 0x80..0x9F; 0 where the code page defines none.
-constexpr std::array<char32_t, 32> Cp1252High {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013,
-    0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
 constexpr char32_t Invalid = 0xFFFFFFFF;
 
@@ -74,11 +70,8 @@ char ToCp1252(char32_t cp)
         return '_';
     if (cp < 0x7F || (cp >= 0xA0 && cp <= 0xFF))
         return static_cast<char>(cp);
-    for (std::size_t i = 0; i < Cp1252High.size(); ++i) {
-        if (Cp1252High[i] != 0 && Cp1252High[i] == cp)
-            return static_cast<char>(0x80 + i);
-    }
-    return '?';
+    const int byte = UnicodeToCp1252(cp);
+    return byte < 0 ? '?' : static_cast<char>(byte);
 }
 
 } // namespace

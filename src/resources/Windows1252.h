@@ -8,8 +8,7 @@
 namespace kr39 {
 
 // The data files are single-byte Windows-1252 text and the core keeps their bytes unchanged;
-// the widgets decode them only for display. Where the platform has no Windows-1252 converter,
-// the bytes are read as Latin-1.
+// the widgets decode them only for display, one character per byte (see CodePage1252.h).
 QString DecodeWindows1252(std::string_view bytes);
 
 // The bytes decoded for a label, a tree node or a tooltip. A text longer than DisplayTextLimit
@@ -23,7 +22,7 @@ QString DecodeForDisplay(std::string_view bytes);
 QString ToolTipText(const QString& text);
 
 // The reverse: a text shown by the widgets back to the bytes of the data files. Characters
-// that Windows-1252 cannot hold are replaced.
+// that Windows-1252 cannot hold become SUB (0x1A), or are left out where they show nothing.
 std::string EncodeWindows1252(const QString& text);
 
 } // namespace kr39
