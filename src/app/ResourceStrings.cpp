@@ -128,11 +128,6 @@ QString FromCodePage(std::string_view bytes)
     return DecodeWindows1252(bytes);
 }
 
-std::string ToCodePage(const QString& text)
-{
-    return EncodeWindows1252(text);
-}
-
 QString ToQtFilter(const QString& tableFilter)
 {
     const QStringList parts = tableFilter.split(QLatin1Char('|'));

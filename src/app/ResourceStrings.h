@@ -26,9 +26,8 @@ QString AppTitleText();
 // "Version 1.0.6".
 QString VersionText();
 
-// Data files are single-byte Windows-1252 text: decoding for display and encoding back.
+// Data files are single-byte Windows-1252 text: decoding for display.
 QString FromCodePage(std::string_view bytes);
-std::string ToCodePage(const QString& text);
 
 // A filter of the string table ("Text (*.CSE)|*.CSE|All files (*.*)|*.*") in Qt's form
 // ("Text (*.CSE);;All files (*.*)"). A description without its pattern in brackets gets it.
