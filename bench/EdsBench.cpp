@@ -105,12 +105,12 @@ void RunGenerate(benchmark::State& state, const GenerateInput& input)
     const auto out = WorkDir() / "Line4.EDS";
     std::size_t bytes = 0;
     for (auto _ : state) {
-        auto text = GenerateEds(input);
-        if (!text || !WriteEdsFile(out, text.Value())) {
+        auto text = GenerateEdsText(input); // as the command line generates and writes
+        if (!text || !text.Value().WriteTo(out)) {
             state.SkipWithError("generation failed");
             return;
         }
-        bytes = text.Value().size();
+        bytes = text.Value().Size();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }

@@ -40,15 +40,15 @@ int RunGenerate(const CliContext& context, const GenerateArgs& args)
         return ReportFailure(IdsGenerateError,
             Failure {output.string(), 0, "this is the station file; the EDS file must be another file"});
 
-    Result<std::string> text = Failure {};
+    Result<EdsText> text = Failure {};
     try {
-        text = GenerateEds(input);
+        text = GenerateEdsText(input);
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory(IdsGenerateError);
     }
     if (!text)
         return ReportFailure(IdsGenerateError, text.Error());
-    if (const auto written = WriteEdsFile(output, text.Value()); !written)
+    if (const auto written = text.Value().WriteTo(output); !written)
         return ReportFailure(IdsGenerateError, written.Error());
     std::cout << EscapeControls(output.string()) << '\n';
     return std::cout.flush() ? ExitOk : ExitFailure;

@@ -311,16 +311,33 @@ long long ParameterCountOfRun(std::string_view text, const GenerateInput& input,
 // One run. Every tag value is known before the text is built, so each line's tags are
 // replaced as it is appended, in their order; `baseName`, when given, fills "<FILENAME>" as
 // the last tag. The text is put together at the end in one buffer of its final size.
-Result<std::string> Expand(const GenerateInput& input, GenerateProgress* sink, const std::string* baseName)
+} // namespace
+
+// The files a text was made from, which its pieces refer to, and the text.
+struct EdsText::Parts {
+    explicit Parts(const fs::path& modulesDir)
+        : Modules(modulesDir)
+    {
+    }
+    std::string Template;
+    ModuleFiles Modules;
+    OutputText Output;
+};
+
+namespace {
+
+Result<void> Expand(
+    const GenerateInput& input, GenerateProgress* sink, const std::string* baseName, EdsText::Parts& parts)
 {
     ProgressReporter progress(sink);
     const auto templatePath = FindNoCase(input.ModulesDir, MasterTemplateName);
     auto bytes = ReadFileBytes(templatePath);
     if (!bytes)
         return Failure {bytes.Error().File, 0, "cannot read the master template: " + bytes.Error().What};
-    const std::string& text = bytes.Value();
+    parts.Template = std::move(bytes.Value());
+    const std::string& text = parts.Template;
     const auto templateName = templatePath.string();
-    ModuleFiles files(input.ModulesDir);
+    ModuleFiles& files = parts.Modules;
 
     const auto parameterCount = ParameterCountOfRun(text, input, files);
     TagValues tags {{SoftwareNameTag, input.SoftwareName}, {DateStringTag, input.DateText},
@@ -400,7 +417,8 @@ Result<std::string> Expand(const GenerateInput& input, GenerateProgress* sink, c
         progress.Box(reader.Position(), size);
     }
     assert(run.ParameterCounter == parameterCount);
-    return run.Output.Build();
+    parts.Output = std::move(run.Output);
+    return {};
 }
 
 } // namespace
@@ -425,7 +443,10 @@ GenerateInput MakeGenerateInput(const Station& station, const fs::path& modulesD
 
 Result<std::string> ExpandStationEds(const GenerateInput& input, GenerateProgress* progress)
 {
-    return Expand(input, progress, nullptr);
+    EdsText::Parts parts(input.ModulesDir);
+    if (auto ok = Expand(input, progress, nullptr, parts); !ok)
+        return ok.Error();
+    return parts.Output.Build();
 }
 
 Result<void> FillInFileName(std::string& text, std::string_view currentFile, std::size_t maxBytes)
@@ -443,10 +464,44 @@ Result<void> FillInFileName(std::string& text, std::string_view currentFile, std
     return {};
 }
 
-Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress)
+EdsText::EdsText(std::unique_ptr<Parts> parts)
+    : m_parts(std::move(parts))
+{
+}
+EdsText::EdsText(EdsText&&) noexcept = default;
+EdsText& EdsText::operator=(EdsText&&) noexcept = default;
+EdsText::~EdsText() = default;
+
+std::size_t EdsText::Size() const
+{
+    return m_parts->Output.Size();
+}
+
+std::string EdsText::ToString() const
+{
+    return m_parts->Output.Build();
+}
+
+Result<void> EdsText::WriteTo(const fs::path& path) const
+{
+    return WriteFileAtomic(path, m_parts->Output.Pieces());
+}
+
+Result<EdsText> GenerateEdsText(const GenerateInput& input, GenerateProgress* progress)
 {
     const auto baseName = EdsFileNameText(StationBaseName(input.CurrentFile));
-    return Expand(input, progress, &baseName);
+    auto parts = std::make_unique<EdsText::Parts>(input.ModulesDir);
+    if (auto ok = Expand(input, progress, &baseName, *parts); !ok)
+        return ok.Error();
+    return EdsText(std::move(parts));
+}
+
+Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress)
+{
+    auto text = GenerateEdsText(input, progress);
+    if (!text)
+        return text.Error();
+    return text.Value().ToString();
 }
 
 Result<void> WriteEdsFile(const fs::path& path, std::string_view text)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,28 @@ Result<void> FillInFileName(
 
 // The whole text of the EDS file: ExpandStationEds, then FillInFileName.
 Result<std::string> GenerateEds(const GenerateInput& input, GenerateProgress* progress = nullptr);
+
+// A generated EDS text, kept as pieces of the files it was made from and of its rewritten
+// lines until it is written, so that a big template is not copied once more on its way out.
+class EdsText {
+public:
+    struct Parts;
+    explicit EdsText(std::unique_ptr<Parts> parts);
+    EdsText(EdsText&&) noexcept;
+    EdsText& operator=(EdsText&&) noexcept;
+    ~EdsText();
+
+    std::size_t Size() const;
+    std::string ToString() const;
+    // Writes the text atomically, as WriteEdsFile.
+    Result<void> WriteTo(const std::filesystem::path& path) const;
+
+private:
+    std::unique_ptr<Parts> m_parts;
+};
+
+// The text of GenerateEds as pieces.
+Result<EdsText> GenerateEdsText(const GenerateInput& input, GenerateProgress* progress = nullptr);
 
 // Writes the EDS text atomically: a failed write leaves the file that was there untouched.
 Result<void> WriteEdsFile(const std::filesystem::path& path, std::string_view text);

@@ -137,9 +137,44 @@ void EdsRun::AppendLine(std::string_view line)
     Output.Append(CrLf);
 }
 
+namespace {
+
+enum class OneTag { Appended, NoTag, Other };
+
+// The common line with a single "<": when it opens a tag, the line is appended with that tag
+// replaced and CR LF. ReplaceTags gives the same, since the value cannot form a later tag:
+// it holds no "<", or its tag is the last one. Other: the line needs ReplaceTags.
+OneTag AppendWithOneTag(std::string_view line, const TagValues& tags, OutputText& out)
+{
+    const auto lt = line.find('<');
+    if (lt == std::string_view::npos || line.find('<', lt + 1) != std::string_view::npos)
+        return OneTag::Other;
+    const auto rest = line.substr(lt);
+    for (std::size_t k = 0; k < tags.size(); ++k) {
+        const auto& [tag, value] = tags[k];
+        if (!rest.starts_with(tag))
+            continue;
+        if (k + 1 < tags.size() && value.find('<') != std::string::npos)
+            return OneTag::Other;
+        const auto tail = rest.substr(tag.size());
+        char* at = out.AppendRoom(lt + value.size() + tail.size() + CrLf.size());
+        at = std::copy(line.data(), line.data() + lt, at);
+        at = std::copy(value.begin(), value.end(), at);
+        at = std::copy(tail.begin(), tail.end(), at);
+        std::copy(CrLf.begin(), CrLf.end(), at);
+        return OneTag::Appended;
+    }
+    return OneTag::NoTag;
+}
+
+} // namespace
+
 void EdsRun::AppendKeptLine(std::string_view line, bool crLfFollows, bool holdsLt)
 {
-    if (Tags != nullptr && holdsLt) {
+    const auto oneTag = Tags != nullptr && holdsLt ? AppendWithOneTag(line, *Tags, Output) : OneTag::NoTag;
+    if (oneTag == OneTag::Appended)
+        return;
+    if (oneTag == OneTag::Other) {
         m_scratch.assign(line);
         if (ReplaceTags(m_scratch, *Tags)) {
             Output.Append(m_scratch);
@@ -155,35 +190,48 @@ void EdsRun::AppendKeptLine(std::string_view line, bool crLfFollows, bool holdsL
     }
 }
 
+void OutputText::Add(std::string_view bytes)
+{
+    if (!m_pieces.empty() && m_pieces.back().data() + m_pieces.back().size() == bytes.data())
+        m_pieces.back() = std::string_view(m_pieces.back().data(), m_pieces.back().size() + bytes.size());
+    else
+        m_pieces.push_back(bytes);
+    m_size += bytes.size();
+}
+
+char* OutputText::AppendRoom(std::size_t size)
+{
+    if (size > m_room) {
+        constexpr std::size_t blockSize = 64 * 1024;
+        m_room = std::max(blockSize, size);
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_room));
+        m_free = m_blocks.back().get();
+    }
+    char* room = m_free;
+    Add(std::string_view(room, size));
+    m_free += size;
+    m_room -= size;
+    return room;
+}
+
 void OutputText::Append(std::string_view bytes)
 {
-    if (bytes.empty())
-        return;
-    if (m_pieces.empty() || m_pieces.back().Kept != nullptr
-        || m_pieces.back().Offset + m_pieces.back().Size != m_copied.size())
-        m_pieces.push_back({nullptr, m_copied.size(), 0});
-    m_pieces.back().Size += bytes.size();
-    m_copied.append(bytes);
-    m_size += bytes.size();
+    if (!bytes.empty())
+        std::memcpy(AppendRoom(bytes.size()), bytes.data(), bytes.size());
 }
 
 void OutputText::AppendKept(std::string_view bytes)
 {
-    if (bytes.empty())
-        return;
-    if (m_pieces.empty() || m_pieces.back().Kept == nullptr
-        || m_pieces.back().Kept + m_pieces.back().Size != bytes.data())
-        m_pieces.push_back({bytes.data(), 0, 0});
-    m_pieces.back().Size += bytes.size();
-    m_size += bytes.size();
+    if (!bytes.empty())
+        Add(bytes);
 }
 
 std::string OutputText::Build() const
 {
     std::string text;
     text.reserve(m_size);
-    for (const auto& piece : m_pieces)
-        text.append(piece.Kept != nullptr ? piece.Kept : m_copied.data() + piece.Offset, piece.Size);
+    for (const auto piece : m_pieces)
+        text.append(piece);
     return text;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,23 +49,23 @@ using TagValues = std::vector<std::pair<std::string_view, std::string>>;
 bool ReplaceTags(std::string& line, const TagValues& tags);
 
 // The generated text as pieces: bytes copied into it and views of texts that outlive it (the
-// template and module files). Its size is known before a byte is copied, so the text is built
-// at the end in one buffer allocated once.
+// template and module files). It is written piece by piece or built at the end in one buffer
+// allocated once; copied bytes never move, so the pieces stay valid when it is moved.
 class OutputText {
 public:
     void Append(std::string_view bytes); // copied
-    void AppendKept(std::string_view bytes); // only referred to: must outlive Build
+    void AppendKept(std::string_view bytes); // only referred to: must outlive the pieces
+    char* AppendRoom(std::size_t size); // `size` bytes at the end, for the caller to fill
     std::size_t Size() const { return m_size; }
+    const std::vector<std::string_view>& Pieces() const { return m_pieces; }
     std::string Build() const;
 
 private:
-    struct Piece {
-        const char* Kept; // null: the bytes are in m_copied, from Offset on
-        std::size_t Offset;
-        std::size_t Size;
-    };
-    std::vector<Piece> m_pieces;
-    std::string m_copied;
+    void Add(std::string_view bytes);
+    std::vector<std::string_view> m_pieces;
+    std::vector<std::unique_ptr<char[]>> m_blocks; // the copied bytes
+    char* m_free = nullptr; // the room left in the last block
+    std::size_t m_room = 0;
     std::size_t m_size = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <span>
 #include <system_error>
 #include <thread>
 
@@ -30,6 +31,34 @@ std::error_code Step(std::string_view step, const std::function<std::error_code(
     if (!StepAllowed(step))
         return std::make_error_code(std::errc::io_error);
     return call();
+}
+
+// The bytes of a write: pieces written one after the other.
+struct Bytes {
+    std::span<const std::string_view> Pieces;
+    std::uint64_t Size = 0;
+};
+
+// Writes the pieces in order. Short pieces are gathered into blocks first, so that a text of
+// many small pieces takes few system calls.
+std::error_code WritePieces(const os::Handle& file, const Bytes& bytes)
+{
+    constexpr std::size_t blockSize = 256 * 1024;
+    std::string block;
+    if (bytes.Pieces.size() > 1)
+        block.reserve(blockSize);
+    for (const auto piece : bytes.Pieces) {
+        if (block.size() + piece.size() > blockSize) {
+            if (const auto ec = os::WriteAll(file, block))
+                return ec;
+            block.clear();
+        }
+        if (piece.size() < blockSize)
+            block.append(piece);
+        else if (const auto ec = os::WriteAll(file, piece))
+            return ec;
+    }
+    return os::WriteAll(file, block);
 }
 
 // The name of a file in a failure; an empty name is shown as "".
@@ -102,8 +131,10 @@ Result<std::string> ReadCapped(const fs::path& path, std::uintmax_t maxBytes, st
     if (maxLines == 0)
         bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(info.Size, maxBytes)) + kChunk);
     for (;;) {
+        // A whole file is read in one go where its size allows; a head chunk by chunk.
+        const auto wanted = maxLines == 0 ? std::max(kChunk, bytes.capacity() - bytes.size()) : kChunk;
         const auto room
-            = static_cast<std::size_t>(std::min<std::uintmax_t>(kChunk, maxBytes + 1 - bytes.size()));
+            = static_cast<std::size_t>(std::min<std::uintmax_t>(wanted, maxBytes + 1 - bytes.size()));
         const auto old = bytes.size();
         bytes.resize(old + room);
         std::size_t got = 0;
@@ -116,6 +147,8 @@ Result<std::string> ReadCapped(const fs::path& path, std::uintmax_t maxBytes, st
             return Failure {NameOf(path), 0,
                 "the file grew while it was read; more than " + std::to_string(maxBytes)
                     + " bytes are not read"};
+        if (maxLines == 0)
+            continue;
         for (auto pos = bytes.find('\n', old); pos != std::string::npos; pos = bytes.find('\n', pos + 1)) {
             if (++lineFeeds == maxLines) {
                 bytes.resize(pos + 1);
@@ -151,7 +184,7 @@ bool RenameImpossible(const std::error_code& ec)
 }
 
 // Writes a regular file or a character device where it is: nothing new is created.
-Result<void> WriteInPlace(const fs::path& path, std::string_view bytes)
+Result<void> WriteInPlace(const fs::path& path, const Bytes& bytes)
 {
     const auto target = NameOf(path);
     os::Handle file;
@@ -165,11 +198,11 @@ Result<void> WriteInPlace(const fs::path& path, std::string_view bytes)
     if (!regular && info.Type != os::FileType::CharacterDevice)
         return Failure {target, 0, std::string("cannot write: ") + TypeName(info.Type)};
     // A full disk shows here, before a byte of the old file is overwritten.
-    if (const auto ec = regular ? os::Reserve(file, bytes.size()) : std::error_code {})
+    if (const auto ec = regular ? os::Reserve(file, bytes.Size) : std::error_code {})
         return Failure {target, 0, "cannot write the file: " + Text(ec)};
-    auto ec = Step("write", [&] { return os::WriteAll(file, bytes); });
+    auto ec = Step("write", [&] { return WritePieces(file, bytes); });
     if (!ec && regular)
-        ec = os::Truncate(file, bytes.size());
+        ec = os::Truncate(file, bytes.Size);
     if (!ec)
         ec = Step("flush", [&] { return os::Sync(file); });
     const bool closeAllowed = StepAllowed("close");
@@ -201,8 +234,7 @@ enum class ReplaceOutcome { Done, Failed, InPlace };
 
 // The temporary file, then the rename. InPlace: the replacement would be wrong (the owner
 // cannot be kept, the rename is refused); nothing was changed.
-ReplaceOutcome Replace(
-    const fs::path& path, std::string_view bytes, const os::FileInfo* old, Failure& failure)
+ReplaceOutcome Replace(const fs::path& path, const Bytes& bytes, const os::FileInfo* old, Failure& failure)
 {
     const auto folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
     os::Handle file;
@@ -224,7 +256,7 @@ ReplaceOutcome Replace(
         failure = Failure {NameOf(path), 0, std::string(what) + ": " + Text(ec)};
         return ReplaceOutcome::Failed;
     };
-    if (const auto ec = Step("write", [&] { return os::WriteAll(file, bytes); }))
+    if (const auto ec = Step("write", [&] { return WritePieces(file, bytes); }))
         return fail("cannot write the file", ec);
     if (const auto ec = Step("flush", [&] { return os::Sync(file); }))
         return fail("cannot write the file", ec);
@@ -280,6 +312,14 @@ std::vector<std::string_view> SplitLines(std::string_view text)
 
 Result<void> WriteFileAtomic(const fs::path& requested, std::string_view bytes)
 {
+    return WriteFileAtomic(requested, std::span<const std::string_view>(&bytes, 1));
+}
+
+Result<void> WriteFileAtomic(const fs::path& requested, std::span<const std::string_view> pieces)
+{
+    Bytes bytes {pieces};
+    for (const auto piece : pieces)
+        bytes.Size += piece.size();
     if (requested.empty())
         return Failure {NameOf(requested), 0, "cannot write: the name is empty"};
     const auto followed = FollowLinks(requested);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,8 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // devices, and files the user may not write or that nobody may write. The failure names the
 // path and the step that failed.
 Result<void> WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+// The same for a text kept as pieces, written one after the other.
+Result<void> WriteFileAtomic(const std::filesystem::path& path, std::span<const std::string_view> pieces);
 
 // Test seam for the write path: while set, WriteFileAtomic calls it before each step
 // ("create", "write", "flush", "close", "rename") and fails that step when it returns false.

@@ -119,7 +119,12 @@ TEST(EdsRules, ReplacingTagsLineByLineGivesTheWholeTextReplacement)
         std::size_t start = 0;
         for (std::size_t lf = text.find('\n'); start <= text.size(); lf = text.find('\n', start)) {
             std::string line = text.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
+            // A line appended to a run gets the same replacement, with CR LF.
+            EdsRun run;
+            run.Tags = &tags;
+            run.AppendKeptLine(line, false, line.find('<') != std::string::npos);
             ReplaceTags(line, tags);
+            ASSERT_EQ(run.Output.Build(), line + "\r\n") << "round " << round;
             byLine += line + (lf == std::string::npos ? "" : "\n");
             start = lf == std::string::npos ? text.size() + 1 : lf + 1;
         }

@@ -111,6 +111,18 @@ TEST_F(Files, AtomicWriteReplacesFollowsLinksAndFailsAtEveryStepKeepingTheOldFil
     EXPECT_EQ(EntriesIn(dir), 2u);
 }
 
+TEST_F(Files, PiecesAreWrittenInTheirOrder)
+{
+    const std::string big(300 * 1024, 'b'); // more than one block: written on its own
+    std::vector<std::string_view> pieces(70000, "0123");
+    pieces[30000] = big;
+    pieces.back() = "end";
+    ASSERT_TRUE(WriteFileAtomic(dir / "f", pieces).Ok());
+    const auto expected
+        = kr39test::Repeat(30000, "0123", "") + big + kr39test::Repeat(39998, "0123", "") + "end";
+    EXPECT_TRUE(Read("f") == expected); // not printed: 580 kB
+}
+
 TEST_F(Files, ImpossibleTargetsAreRefusedAndKept)
 {
     Write("ro", "old");
