@@ -1,6 +1,8 @@
 #include "eds/EdsGenerator.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <map>
@@ -135,31 +137,80 @@ Bytes16 Stops(const char* at)
     return (bytes == '<') | ((bytes == '\n') & ~(before == '\r'));
 }
 
+// The two halves of a block of 16 bytes, each of them all ones or all zeros.
+std::array<std::uint64_t, 2> Halves(const Bytes16& block)
+{
+    std::array<std::uint64_t, 2> halves;
+    std::memcpy(halves.data(), &block, sizeof halves);
+    return halves;
+}
+
+// The first of the 16 bytes at `at` that StopsCopying, or 16.
+std::size_t FirstStopIn(const char* at)
+{
+    const auto halves = Halves(Stops(at));
+    auto firstByte = [](std::uint64_t word) {
+        return static_cast<std::size_t>(std::endian::native == std::endian::little ? std::countr_zero(word)
+                                                                                   : std::countl_zero(word))
+            / 8;
+    };
+    return halves[0] != 0 ? firstByte(halves[0]) : halves[1] != 0 ? 8 + firstByte(halves[1]) : 16;
+}
+
 // The first position at or after `from` where StopsCopying, or npos. Blocks of 64 bytes are
 // tested whole, so that lines that end in CR LF and hold no tag are passed over at memory speed.
 std::size_t FindStop(std::string_view text, std::size_t from)
 {
-    std::size_t i = from;
-    if (i == 0 && !text.empty() && StopsCopying(text, 0))
+    if (from == 0 && !text.empty() && StopsCopying(text, 0))
         return 0;
-    i = std::max<std::size_t>(i, 1);
-    auto any = [](const Bytes16& found) {
-        std::uint64_t halves[2];
-        std::memcpy(halves, &found, sizeof halves);
-        return (halves[0] | halves[1]) != 0;
-    };
-    for (const char* bytes = text.data(); i + 64 <= text.size(); i += 64) {
-        if (any(Stops(bytes + i) | Stops(bytes + i + 16) | Stops(bytes + i + 32) | Stops(bytes + i + 48))) {
-            while (!any(Stops(bytes + i)))
-                i += 16;
+    std::size_t i = std::max<std::size_t>(from, 1);
+    const char* bytes = text.data();
+    for (; i + 64 <= text.size(); i += 64) {
+        const auto halves = Halves(
+            Stops(bytes + i) | Stops(bytes + i + 16) | Stops(bytes + i + 32) | Stops(bytes + i + 48));
+        if ((halves[0] | halves[1]) != 0)
             break;
-        }
+    }
+    for (; i + 16 <= text.size(); i += 16) {
+        if (const auto first = FirstStopIn(bytes + i); first < 16)
+            return i + first;
     }
     for (; i < text.size(); ++i) {
         if (StopsCopying(text, i))
             return i;
     }
     return std::string_view::npos;
+}
+
+// Per byte of the 16 at `at`: all ones where `tag` (of three bytes or more) may begin.
+Bytes16 Starts(const char* at, std::string_view tag)
+{
+    Bytes16 first;
+    Bytes16 second;
+    Bytes16 third;
+    std::memcpy(&first, at, sizeof first);
+    std::memcpy(&second, at + 1, sizeof second);
+    std::memcpy(&third, at + 2, sizeof third);
+    return (first == tag[0]) & (second == tag[1]) & (third == tag[2]);
+}
+
+// The first `tag` (of three bytes or more) at or after `from`, or npos. Blocks of 64 bytes are
+// tested for its first three bytes at once, so that the "<" of other tags costs nothing.
+std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t from)
+{
+    const char* bytes = text.data();
+    std::size_t i = from;
+    for (; i + 66 <= text.size(); i += 64) {
+        const auto halves = Halves(Starts(bytes + i, tag) | Starts(bytes + i + 16, tag)
+            | Starts(bytes + i + 32, tag) | Starts(bytes + i + 48, tag));
+        if ((halves[0] | halves[1]) == 0)
+            continue;
+        for (std::size_t k = i; k < i + 64; ++k) {
+            if (text.substr(k).starts_with(tag))
+                return k;
+        }
+    }
+    return text.find(tag, i);
 }
 
 // The lines that IsParameterLine, found from one "Param" to the next.
@@ -288,12 +339,12 @@ Result<void> ExpandModules(const GenerateInput& input, ModuleFiles& files, EdsRu
 // the run fails when it comes to that file.
 long long ParameterCountOfRun(std::string_view text, const GenerateInput& input, ModuleFiles& files)
 {
-    auto marker = text.find(MarkerTag);
+    auto marker = FindTag(text, MarkerTag, 0);
     if (marker == std::string_view::npos)
         return CountParameterLines(text);
     const long long count = CountParameterLines(text.substr(0, text.find('\n', marker)));
     long long markerLines = 0;
-    for (; marker != std::string_view::npos; marker = text.find(MarkerTag, marker)) {
+    for (; marker != std::string_view::npos; marker = FindTag(text, MarkerTag, marker)) {
         ++markerLines;
         marker = text.find('\n', marker);
         if (marker == std::string_view::npos)
@@ -387,6 +438,20 @@ Result<void> Expand(
                 continue;
             }
             const auto lineEnd = std::min(text.find('\n', stop), size);
+            // A "<" alone in its line that opens a tag is replaced where it stands; the text
+            // after the tag goes on as it is.
+            nextStop = FindStop(text, stop + 1);
+            if (const auto* tag = nextStop > lineEnd ? LoneTagAt(all.substr(stop), tags) : nullptr) {
+                run.Output.AppendKept(all.substr(pos, stop - pos));
+                run.Output.Append(tag->second);
+                const auto next = stop + tag->first.size();
+                if (next == size) // the last line, without a line end
+                    run.Output.AppendKept(CrLf);
+                reader.SkipTo(next);
+                if (TooLong(run, input))
+                    return Failure {templateName, reader.LineNumber(), TooLongText(input.MaxBytes)};
+                continue;
+            }
             markerLine = all.substr(stop, lineEnd - stop).find(MarkerTag) != std::string_view::npos;
             if (markerLine) {
                 const auto lineStart = text.rfind('\n', stop) + 1;

@@ -137,49 +137,34 @@ void EdsRun::AppendLine(std::string_view line)
     Output.Append(CrLf);
 }
 
-namespace {
-
-enum class OneTag { Appended, NoTag, Other };
-
-// The common line with a single "<": when it opens a tag, the line is appended with that tag
-// replaced and CR LF. ReplaceTags gives the same, since the value cannot form a later tag:
-// it holds no "<", or its tag is the last one. Other: the line needs ReplaceTags.
-OneTag AppendWithOneTag(std::string_view line, const TagValues& tags, OutputText& out)
+const std::pair<std::string_view, std::string>* LoneTagAt(std::string_view text, const TagValues& tags)
 {
-    const auto lt = line.find('<');
-    if (lt == std::string_view::npos || line.find('<', lt + 1) != std::string_view::npos)
-        return OneTag::Other;
-    const auto rest = line.substr(lt);
     for (std::size_t k = 0; k < tags.size(); ++k) {
-        const auto& [tag, value] = tags[k];
-        if (!rest.starts_with(tag))
-            continue;
-        if (k + 1 < tags.size() && value.find('<') != std::string::npos)
-            return OneTag::Other;
-        const auto tail = rest.substr(tag.size());
-        char* at = out.AppendRoom(lt + value.size() + tail.size() + CrLf.size());
-        at = std::copy(line.data(), line.data() + lt, at);
-        at = std::copy(value.begin(), value.end(), at);
-        at = std::copy(tail.begin(), tail.end(), at);
-        std::copy(CrLf.begin(), CrLf.end(), at);
-        return OneTag::Appended;
+        const auto tag = tags[k].first; // its second letter tells most tags apart
+        if ((tag.size() < 2 || (text.size() > 1 && text[1] == tag[1])) && text.starts_with(tag))
+            return k + 1 == tags.size() || tags[k].second.find('<') == std::string::npos ? &tags[k] : nullptr;
     }
-    return OneTag::NoTag;
+    return nullptr;
 }
-
-} // namespace
 
 void EdsRun::AppendKeptLine(std::string_view line, bool crLfFollows, bool holdsLt)
 {
-    const auto oneTag = Tags != nullptr && holdsLt ? AppendWithOneTag(line, *Tags, Output) : OneTag::NoTag;
-    if (oneTag == OneTag::Appended)
-        return;
-    if (oneTag == OneTag::Other) {
-        m_scratch.assign(line);
-        if (ReplaceTags(m_scratch, *Tags)) {
-            Output.Append(m_scratch);
-            Output.Append(CrLf);
-            return;
+    const auto lt = Tags != nullptr && holdsLt ? line.find('<') : std::string_view::npos;
+    if (lt != std::string_view::npos) {
+        const auto* tag
+            = line.find('<', lt + 1) == std::string_view::npos ? LoneTagAt(line.substr(lt), *Tags) : nullptr;
+        if (tag != nullptr) {
+            // Only the value is copied; the text around it is referred to.
+            Output.AppendKept(line.substr(0, lt));
+            Output.Append(tag->second);
+            line.remove_prefix(lt + tag->first.size());
+        } else {
+            m_scratch.assign(line);
+            if (ReplaceTags(m_scratch, *Tags)) {
+                Output.Append(m_scratch);
+                Output.Append(CrLf);
+                return;
+            }
         }
     }
     if (crLfFollows) {
@@ -199,25 +184,20 @@ void OutputText::Add(std::string_view bytes)
     m_size += bytes.size();
 }
 
-char* OutputText::AppendRoom(std::size_t size)
+void OutputText::Append(std::string_view bytes)
 {
-    if (size > m_room) {
+    if (bytes.empty())
+        return;
+    if (bytes.size() > m_room) {
         constexpr std::size_t blockSize = 64 * 1024;
-        m_room = std::max(blockSize, size);
+        m_room = std::max(blockSize, bytes.size());
         m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_room));
         m_free = m_blocks.back().get();
     }
-    char* room = m_free;
-    Add(std::string_view(room, size));
-    m_free += size;
-    m_room -= size;
-    return room;
-}
-
-void OutputText::Append(std::string_view bytes)
-{
-    if (!bytes.empty())
-        std::memcpy(AppendRoom(bytes.size()), bytes.data(), bytes.size());
+    std::memcpy(m_free, bytes.data(), bytes.size());
+    Add(std::string_view(m_free, bytes.size()));
+    m_free += bytes.size();
+    m_room -= bytes.size();
 }
 
 void OutputText::AppendKept(std::string_view bytes)

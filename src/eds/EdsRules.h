@@ -48,6 +48,11 @@ using TagValues = std::vector<std::pair<std::string_view, std::string>>;
 // tag over the whole text gives. Returns whether any tag was there.
 bool ReplaceTags(std::string& line, const TagValues& tags);
 
+// The tag that `text` begins with, when replacing it where it stands gives what ReplaceTags
+// gives for a line in which it holds the only "<": its value holds no "<" (it cannot form a
+// later tag) or it is the last tag. Null otherwise, and when `text` begins with no tag.
+const std::pair<std::string_view, std::string>* LoneTagAt(std::string_view text, const TagValues& tags);
+
 // The generated text as pieces: bytes copied into it and views of texts that outlive it (the
 // template and module files). It is written piece by piece or built at the end in one buffer
 // allocated once; copied bytes never move, so the pieces stay valid when it is moved.
@@ -55,7 +60,6 @@ class OutputText {
 public:
     void Append(std::string_view bytes); // copied
     void AppendKept(std::string_view bytes); // only referred to: must outlive the pieces
-    char* AppendRoom(std::size_t size); // `size` bytes at the end, for the caller to fill
     std::size_t Size() const { return m_size; }
     const std::vector<std::string_view>& Pieces() const { return m_pieces; }
     std::string Build() const;

@@ -118,11 +118,13 @@ TEST(EdsRules, ReplacingTagsLineByLineGivesTheWholeTextReplacement)
         std::string byLine;
         std::size_t start = 0;
         for (std::size_t lf = text.find('\n'); start <= text.size(); lf = text.find('\n', start)) {
-            std::string line = text.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
+            const std::string original
+                = text.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
             // A line appended to a run gets the same replacement, with CR LF.
             EdsRun run;
             run.Tags = &tags;
-            run.AppendKeptLine(line, false, line.find('<') != std::string::npos);
+            run.AppendKeptLine(original, false, original.find('<') != std::string::npos);
+            std::string line = original;
             ReplaceTags(line, tags);
             ASSERT_EQ(run.Output.Build(), line + "\r\n") << "round " << round;
             byLine += line + (lf == std::string::npos ? "" : "\n");
