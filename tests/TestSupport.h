@@ -62,22 +62,8 @@ inline std::string StationText(
 }
 
 #ifndef _WIN32
-inline bool IsRoot()
-{
-    return ::geteuid() == 0;
-}
-
 // User and group nobody, for the tests of what another user may do.
 inline constexpr uid_t kNobody = 65534;
-
-// A character device like /dev/full (every write fails with "No space left on device") at
-// `path` inside a test's folder: a fault that renamed a file over it would replace only this
-// node, never the machine's. Needs root; false when it cannot be made.
-inline bool MakeFullDevice(const fs::path& path)
-{
-    fs::create_directories(path.parent_path());
-    return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0;
-}
 
 // Runs `work` in a child process as user and group nobody; its exit code, 100 when the
 // child could not become nobody, -1 when it did not end normally.
@@ -153,13 +139,6 @@ inline Outcome RunShell(const std::string& command, const fs::path& dir)
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
 }
 
-#else
-// Windows has no device nodes: the folder is made as on POSIX, the device never.
-inline bool MakeFullDevice(const fs::path& path)
-{
-    fs::create_directories(path.parent_path());
-    return false;
-}
 #endif
 
 // Removes a folder with all it holds; on Windows, which removes no read-only file, the files

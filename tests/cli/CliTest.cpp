@@ -1,12 +1,12 @@
 // Runs the built kr39eds-cli on files made in a temporary folder: what each command writes, its
-// exit code (0 done, 1 failed, 2 bad arguments), and files left alone on failure.
+// exit code (0 done, 1 failed, 2 bad arguments), and files left alone on failure; check,
+// check-library and generate end to end on the shipped module library.
 #include "../TestSupport.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cstdlib>
 #include <functional>
 #include <regex>
 
@@ -38,15 +38,16 @@ protected:
         station = (dir / "s.CSE").string();
     }
 
-    // Runs the program in `language`; "S" in `args` stands for the station file, a leading "DIR"
-    // for the test's folder. With `modules` set, --modules names the test's module folder.
-    Outcome Exec(std::vector<std::string> args, const std::string& language = "en", bool modules = true,
-        const std::string& program = KR39_CLI_PATH)
+    // Runs the program in English and the C locale unless `env` (assignments for env(1)) says
+    // otherwise; "S" in `args` stands for the station file, a leading "DIR" for the test's folder.
+    // --modules names `modules` unless it is empty.
+    Outcome Exec(std::vector<std::string> args, const std::string& env = "",
+        const std::string& modules = "DIR/mods", const std::string& program = KR39_CLI_PATH)
     {
-        if (modules)
-            args.insert(args.begin(), {"--modules", (dir / "mods").string()});
+        if (!modules.empty())
+            args.insert(args.begin(), {"--modules", modules});
         // A command that waits for ever fails the test instead of stopping the suite.
-        std::string command = "timeout -s KILL 120 env LANGUAGE=" + language + " LC_ALL=C " + Quote(program);
+        std::string command = "timeout -s KILL 120 env LANGUAGE=en LC_ALL=C " + env + " " + Quote(program);
         for (auto& arg : args)
             command += " "
                 + Quote(arg == "S"                 ? station
@@ -74,7 +75,7 @@ TEST_F(Cli, CatalogNewPlaceRemoveShow)
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out + run.Err, "");
     // The option may also follow the command.
-    ASSERT_EQ(Exec({"place", "S", "6", "CNT", "--modules", "DIR/mods"}, "en", false).Exit, 0);
+    ASSERT_EQ(Exec({"place", "S", "6", "CNT", "--modules", "DIR/mods"}, "", "").Exit, 0);
     ASSERT_EQ(Exec({"place", "S", "16", "DI\xC4"}).Exit, 0);
     ASSERT_EQ(Exec({"remove", "S", "16"}).Exit, 0);
     EXPECT_EQ(ReadBytes(station),
@@ -107,7 +108,7 @@ TEST_F(Cli, GenerateWritesBesideTheStationOrWhereToldAndModulesAreFoundBesideThe
     fs::copy(dir / "mods", dir / "bin" / "Modules");
     fs::copy_file(KR39_CLI_PATH, program);
     Write("Other.EDS", "old");
-    run = Exec({"generate", "-o", "DIR/Other.EDS", "S"}, "en", false, program.string());
+    run = Exec({"generate", "-o", "DIR/Other.EDS", "S"}, "", "", program.string());
     ASSERT_EQ(run.Exit, 0) << run.Err;
     // Without --date the date is today's, as mm-dd-yyyy.
     EXPECT_TRUE(std::regex_match(
@@ -151,7 +152,7 @@ TEST_P(CliFailure, ReportsAndLeavesTheFilesAlone)
     WriteBytes(station, kGood);
     c.Prepare(dir);
     const auto before = Read("s.CSE");
-    const auto run = Exec(c.Args, c.Language);
+    const auto run = Exec(c.Args, "LANGUAGE=" + c.Language);
     EXPECT_EQ(run.Exit, 1);
     EXPECT_EQ(run.Err.substr(0, run.Err.find('\n')), c.Message) << run.Err;
     EXPECT_NE(run.Err.find(c.Where, c.Message.size()), std::string::npos) << run.Err;
@@ -184,6 +185,11 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliFailure,
             "Error when saving data!!!", "/no\\x0A\\x1B[2J/x.CSE: cannot write: the folder does not exist"},
         Failing {"GenerateOverTheStationFile", Nothing, {"generate", "S", "-o", "DIR/./s.CSE"}, "en",
             "Error when generating data!!!", "s.CSE: this is the station file"},
+        // A station file named *.EDS: its EDS file would be the station file itself.
+        Failing {"GenerateBesideAStationNamedEds",
+            [](const fs::path& d) { WriteBytes(d / "Line4.EDS", kGood); }, {"generate", "DIR/Line4.EDS"},
+            "en", "Error when generating data!!!",
+            "/Line4.EDS: this is the station file; the EDS file must be another file"},
         Failing {"PlaceBusNode", Nothing, {"place", "S", "2", "NODE"}, "en", "Status: PartNo not found!!!",
             "pn.dat: part number \"NODE\" is no module; slots 1 to 16 take modules"},
         Failing {"PlaceNoneFromTheCatalog",
@@ -219,7 +225,8 @@ TEST_F(Cli, BadArgumentsExitWithTwoAndTheUsage)
     WriteBytes(station, kGood);
     const std::vector<std::vector<std::string>> cases = {{}, {"frobnicate"}, {"place", "S", "0", "DI16"},
         {"place", "S", "17", "DI16"}, {"place", "S", "x", "DI16"}, {"place", "S", "2"}, {"remove", "S", "0"},
-        {"show", "S", "extra"}, {"catalog", "--bogus"}, {"new"}, {"generate"}, {"generate", "S", "-o", ""}};
+        {"show", "S", "extra"}, {"catalog", "--bogus"}, {"new"}, {"generate"}, {"generate", "S", "-o", ""},
+        {"generate", "S", "--date", "06.12.2026"}, {"check"}};
     for (const auto& args : cases) {
         const auto run = Exec(args);
         SCOPED_TRACE(args.empty() ? "(none)" : args[0] + " ... " + args.back());
@@ -233,19 +240,6 @@ TEST_F(Cli, BadArgumentsExitWithTwoAndTheUsage)
     EXPECT_NE(help.Out.find("kr39eds-cli"), std::string::npos);
 }
 
-// A station file named *.EDS: its EDS file would be the station file itself.
-TEST_F(Cli, GenerateNeverReplacesItsOwnStation)
-{
-    station = (dir / "Line4.EDS").string();
-    WriteBytes(station, kGood);
-    const auto run = Exec({"generate", "S"});
-    EXPECT_EQ(run.Exit, 1);
-    EXPECT_EQ(run.Err,
-        "Error when generating data!!!\n" + station
-            + ": this is the station file; the EDS file must be another file\n");
-    EXPECT_EQ(ReadBytes(station), kGood);
-}
-
 // Commands that change one station at once are taken one after the other: every change stays.
 TEST_F(Cli, EightPlacesAtOnceKeepAllEightModules)
 {
@@ -254,13 +248,10 @@ TEST_F(Cli, EightPlacesAtOnceKeepAllEightModules)
     for (int slot = 1; slot <= 8; ++slot)
         script += Quote(KR39_CLI_PATH) + " --modules " + Quote((dir / "mods").string()) + " place "
             + Quote(station) + " " + std::to_string(slot) + " DI16 || echo failed & ";
-    script += "wait";
-    Write("script", script);
-    const auto status = std::system(("timeout -s KILL 120 sh " + Quote((dir / "script").string()) + " >"
-        + Quote((dir / "out").string()) + " 2>&1")
-                                        .c_str());
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(Read("out"), "");
+    Write("script", script + "wait");
+    const auto run = kr39test::RunShell("timeout -s KILL 120 sh " + Quote((dir / "script").string()), dir);
+    EXPECT_EQ(run.Exit, 0);
+    EXPECT_EQ(run.Out + run.Err, "");
     EXPECT_EQ(ReadBytes(station),
         StationText({"NODE", "DI16", "DI16", "DI16", "DI16", "DI16", "DI16", "DI16", "DI16"}));
 }
@@ -327,10 +318,94 @@ TEST_F(Cli, MemoryRunningOutIsTheOperationsMessage)
 #else
     WriteBytes(
         dir / "mods" / "pn.dat", "00 root\r\n01 A\r\n<STARTMODULES>\r\n" + std::string(60u << 20, 'x'));
-    const std::string command = "ulimit -v 50000; LANGUAGE=en LC_ALL=C " + Quote(KR39_CLI_PATH)
-        + " --modules " + Quote((dir / "mods").string()) + " catalog 2>" + Quote((dir / "err").string());
-    const int status = std::system(("sh -c " + Quote(command)).c_str());
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(Read("err"), "Initialization error!\nnot enough memory\n");
+    const auto run = kr39test::RunShell("ulimit -v 50000; LANGUAGE=en LC_ALL=C " + Quote(KR39_CLI_PATH)
+            + " --modules " + Quote((dir / "mods").string()) + " catalog",
+        dir);
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_EQ(run.Err, "Initialization error!\nnot enough memory\n");
 #endif
+}
+
+namespace {
+
+const std::string kShipped = (fs::path(KR39_SOURCE_DIR) / "modules").string();
+
+// Slot 0 and sixteen modules of the shipped library.
+const std::string kFullStation
+    = "KR39NODE000001\r\nKR39DI08DC24\r\nKR39DI16DC24\r\nKR39DI04AC230\r\n"
+      "KR39DO08DC24\r\nKR39DO16DC24\r\nKR39DO04RLY\r\nKR39AI04U10\r\nKR39AI04I20\r\n"
+      "KR39AI04RTD\r\nKR39AI02TC\r\nKR39AO02U10\r\nKR39AO04I20\r\nKR39CNT02\r\n"
+      "KR39SER01\r\nKR39PS24\r\nKR39DI08DC24\r\n";
+
+} // namespace
+
+TEST_F(Cli, CheckPrintsCompilerLinesAndASummaryAndExitsByTheErrors)
+{
+    Write("good.eds",
+        "[File]\nDescText = \"x\"; $ \xB0\nCreateDate = 12-06-2026;\nCreateTime = 00:00:00;\n"
+        "Revision = 1.0;\n[Device]\nVendCode = 1; VendName = \"v\"; ProdType = 12;\n"
+        "ProdTypeStr = \"t\"; ProdCode = 1; MajRev = 1; MinRev = 1; ProdName = \"p\";\n");
+    auto run = Exec({"check", "DIR/good.eds"});
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+        (dir / "good.eds").string() + ":2: warning: a byte outside ASCII; EDS files are ASCII text\n"
+            + "1 file checked: 0 errors, 1 warning\n");
+
+    Write("bad.eds", "[File]\nCreateDate = 12/06/26;\n");
+    run = Exec({"check", "DIR/missing.eds", "DIR/good.eds", "DIR/bad.eds"});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_NE(
+        run.Out.find((dir / "missing.eds").string() + ":0: error: cannot read the file"), std::string::npos)
+        << run.Out;
+    EXPECT_NE(run.Out.find(
+                  (dir / "bad.eds").string() + ":2: error: CreateDate \"12/06/26\" is no date mm-dd-yyyy\n"),
+        std::string::npos)
+        << run.Out;
+    EXPECT_TRUE(std::regex_search(run.Out, std::regex("\n3 files checked: [0-9]+ errors, 1 warning\n$")))
+        << run.Out;
+}
+
+TEST_F(Cli, CheckLibraryPassesTheShippedLibraryAndFailsABrokenCopy)
+{
+    auto run = Exec({"check-library"}, "", kShipped);
+    EXPECT_EQ(run.Exit, 0) << run.Out;
+    EXPECT_EQ(run.Out, "module library " + kShipped + " checked: 0 errors, 0 warnings\n");
+
+    fs::copy(kShipped, dir / "lib");
+    fs::remove(dir / "lib" / "KR39PS24a.bmp");
+    run = Exec({"check-library"}, "", "DIR/lib");
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_EQ(run.Out,
+        (dir / "lib" / "KR39PS24a.bmp").string() + ":0: error: the picture is missing\nmodule library "
+            + (dir / "lib").string() + " checked: 1 error, 0 warnings\n");
+}
+
+// The locales are built into a folder of the test's own (LOCPATH); without localedef and the
+// locale sources the test is skipped. The checker warns of any byte outside ASCII.
+TEST_F(Cli, TheEdsOfAFullStationIsTheSameInEveryLocaleAndPassesTheChecker)
+{
+    Write("Line4.CSE", kFullStation);
+    const std::vector<std::string> locales {"de_DE.UTF-8", "ja_JP.UTF-8", "ar_SA.UTF-8", "ja_JP.EUC-JP"};
+    const auto locpath = dir / "locales";
+    fs::create_directories(locpath);
+    for (const auto& locale : locales) {
+        const auto dot = locale.find('.');
+        const std::string command = "localedef -i " + locale.substr(0, dot) + " -f " + locale.substr(dot + 1)
+            + " " + Quote((locpath / locale).string()) + " >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0 || !fs::exists(locpath / locale))
+            GTEST_SKIP() << "cannot build the locale " << locale << " (localedef, package locales)";
+    }
+    auto run = Exec({"generate", "DIR/Line4.CSE", "-o", "DIR/C.EDS"}, "", kShipped);
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    for (const auto& locale : locales) {
+        SCOPED_TRACE(locale);
+        run = Exec({"generate", "DIR/Line4.CSE", "-o", "DIR/" + locale + ".EDS"},
+            "LANGUAGE= LOCPATH=" + Quote(locpath.string()) + " LC_ALL=" + locale + " LANG=" + locale,
+            kShipped);
+        ASSERT_EQ(run.Exit, 0) << run.Err;
+        EXPECT_EQ(Read(locale + ".EDS"), Read("C.EDS"));
+    }
+    run = Exec({"check", "DIR/C.EDS"});
+    EXPECT_EQ(run.Exit, 0) << run.Out;
+    EXPECT_EQ(run.Out, "1 file checked: 0 errors, 0 warnings\n");
 }
