@@ -52,7 +52,6 @@ INSTANTIATE_TEST_SUITE_P(Installed, ModulesDirOfLayout,
 // This test program lies in the build's bin folder, beside the copied module library.
 TEST(DefaultModulesDir, IsTheLibraryBesideTheRunningProgram)
 {
-    ASSERT_TRUE(fs::is_directory(fs::path(KR39_BIN_DIR) / "modules"));
     EXPECT_TRUE(fs::equivalent(DefaultModulesDir(), fs::path(KR39_BIN_DIR) / "modules"))
         << DefaultModulesDir();
 }
