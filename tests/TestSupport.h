@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <grp.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -80,40 +79,6 @@ inline int RunAsNobody(const std::function<int()>& work)
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-// A tmpfs of a few pages mounted on a folder of the test, for a disk that is really full;
-// unmounted on destruction. Mounted() is false where mounting is not permitted.
-class TinyTmpfs {
-public:
-    TinyTmpfs(const fs::path& folder, const std::string& size = "64k")
-        : m_folder(folder)
-    {
-        fs::create_directories(folder);
-        m_mounted = ::mount("kr39test", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV | MS_NOEXEC,
-                        ("size=" + size + ",mode=0777").c_str())
-            == 0;
-    }
-    ~TinyTmpfs()
-    {
-        if (m_mounted)
-            ::umount2(m_folder.c_str(), MNT_DETACH);
-    }
-    TinyTmpfs(const TinyTmpfs&) = delete;
-    TinyTmpfs& operator=(const TinyTmpfs&) = delete;
-    bool Mounted() const { return m_mounted; }
-
-    // Fills the file system with one file until no byte more fits.
-    void Fill() const
-    {
-        std::ofstream filler(m_folder / "filler", std::ios::binary);
-        const std::string block(4096, 'f');
-        for (int i = 0; i < 1 << 16 && filler.write(block.data(), block.size()); ++i) { }
-    }
-
-private:
-    fs::path m_folder;
-    bool m_mounted = false;
-};
 
 // `text` quoted for a POSIX shell.
 inline std::string ShellQuote(const std::string& text)
