@@ -60,52 +60,6 @@ inline std::string StationText(
     return text;
 }
 
-#ifndef _WIN32
-// User and group nobody, for the tests of what another user may do.
-inline constexpr uid_t kNobody = 65534;
-
-// Runs `work` in a child process as user and group nobody; its exit code, 100 when the
-// child could not become nobody, -1 when it did not end normally.
-inline int RunAsNobody(const std::function<int()>& work)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int code = 100;
-        if (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)
-            code = work();
-        ::_exit(code);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// `text` quoted for a POSIX shell.
-inline std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-struct Outcome {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
-// Runs `command` in the shell, its output and errors caught in files "out" and "err" of `dir`.
-inline Outcome RunShell(const std::string& command, const fs::path& dir)
-{
-    const int status = std::system(
-        (command + " >" + ShellQuote((dir / "out").string()) + " 2>" + ShellQuote((dir / "err").string()))
-            .c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
-}
-
-#endif
-
 // Removes a folder with all it holds; on Windows, which removes no read-only file, the files
 // are made writable first.
 inline void RemoveTree(const fs::path& folder)

@@ -21,8 +21,20 @@ const std::string kCatalog = "00 root\r\n01 Digital inputs\r\n02 Counters\r\n<ST
                              "02 002 002 CNT Counter C 24 V\r\n"
                              "01 004 000 DI\xC4 4 inputs \xE4\xF6\xFC\r\n";
 
-using kr39test::Outcome;
-const auto Quote = &kr39test::ShellQuote;
+// `text` quoted for a POSIX shell.
+std::string Quote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct Outcome {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
 
 class Cli : public kr39test::TempDir {
 protected:
@@ -52,7 +64,15 @@ protected:
                 + Quote(arg == "S"                 ? station
                         : arg.rfind("DIR", 0) == 0 ? dir.string() + arg.substr(3)
                                                    : arg);
-        return kr39test::RunShell(command, dir);
+        return RunShell(command);
+    }
+
+    // Runs `command` in the shell, its output and errors caught in files "out" and "err".
+    Outcome RunShell(const std::string& command) const
+    {
+        const int status = std::system(
+            (command + " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string())).c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read("out"), Read("err")};
     }
 
     std::string station;
@@ -244,7 +264,7 @@ TEST_F(Cli, EightPlacesAtOnceKeepAllEightModules)
         script += Quote(KR39_CLI_PATH) + " --modules " + Quote((dir / "mods").string()) + " place "
             + Quote(station) + " " + std::to_string(slot) + " DI16 || echo failed & ";
     Write("script", script + "wait");
-    const auto run = kr39test::RunShell("timeout -s KILL 120 sh " + Quote((dir / "script").string()), dir);
+    const auto run = RunShell("timeout -s KILL 120 sh " + Quote((dir / "script").string()));
     EXPECT_EQ(run.Exit, 0);
     EXPECT_EQ(run.Out + run.Err, "");
     EXPECT_EQ(
@@ -303,9 +323,8 @@ TEST_F(Cli, MemoryRunningOutIsTheOperationsMessage)
 #else
     WriteBytes(
         dir / "mods" / "pn.dat", "00 root\r\n01 A\r\n<STARTMODULES>\r\n" + std::string(60u << 20, 'x'));
-    const auto run = kr39test::RunShell("ulimit -v 50000; LANGUAGE=en LC_ALL=C " + Quote(KR39_CLI_PATH)
-            + " --modules " + Quote((dir / "mods").string()) + " catalog",
-        dir);
+    const auto run = RunShell("ulimit -v 50000; LANGUAGE=en LC_ALL=C " + Quote(KR39_CLI_PATH) + " --modules "
+        + Quote((dir / "mods").string()) + " catalog");
     EXPECT_EQ(run.Exit, 1);
     EXPECT_EQ(run.Err, "Initialization error!\nnot enough memory\n");
 #endif

@@ -4,6 +4,7 @@
 #include "../TestSupport.h"
 
 #ifndef _WIN32
+#include <grp.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -105,6 +106,25 @@ TEST_F(Files, ImpossibleTargetsAreRefusedAndKept)
 // Odd write targets, other users, full disks, reading limits and locks: the POSIX side.
 #ifndef _WIN32
 namespace {
+
+// User and group nobody, for the tests of what another user may do.
+inline constexpr uid_t kNobody = 65534;
+
+// Runs `work` in a child process as user and group nobody; its exit code, 100 when the
+// child could not become nobody, -1 when it did not end normally.
+inline int RunAsNobody(const std::function<int()>& work)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int code = 100;
+        if (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)
+            code = work();
+        ::_exit(code);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 const std::string kOld = "old\r\n";
 const std::string kNew = kr39test::Repeat(2048, "new"); // two pages: more room than the old file takes
@@ -221,7 +241,7 @@ TEST_P(WriteTarget, IsWrittenOrRefusedAndKeepsWhatMustStay)
         message = written.Ok() ? "" : written.Error().Describe();
         return written.Ok() ? 0 : message.find(c.Error) != std::string::npos ? 1 : 2;
     };
-    EXPECT_EQ(c.AsNobody ? kr39test::RunAsNobody(write) : write(), c.Error.empty() ? 0 : 1) << message;
+    EXPECT_EQ(c.AsNobody ? RunAsNobody(write) : write(), c.Error.empty() ? 0 : 1) << message;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "nothing waits";
     EXPECT_EQ(Kept(target), kept);
     EXPECT_EQ(EntriesIn(folder), entries + c.Made);
@@ -289,14 +309,10 @@ INSTANTIATE_TEST_SUITE_P(Files, WriteTarget,
         OddTarget {"OwnerGroupAndModeKept", true, false,
             [](const fs::path& d) { return OldFile(d / "f", 1234, 0640); }, ""},
         OddTarget {"AnotherUsersFileInOurFolder", true, true,
-            [](const fs::path& d) {
-                return OldFile(Folder(d / "ours", kr39test::kNobody, 0755) / "f", 0, 0644);
-            },
+            [](const fs::path& d) { return OldFile(Folder(d / "ours", kNobody, 0755) / "f", 0, 0644); },
             "/ours/f: cannot write: no permission to write the file"},
         OddTarget {"WritableFileInAFolderWeMayNotWrite", true, true,
-            [](const fs::path& d) {
-                return OldFile(Folder(d / "theirs", 0, 0755) / "f", kr39test::kNobody, 0644);
-            },
+            [](const fs::path& d) { return OldFile(Folder(d / "theirs", 0, 0755) / "f", kNobody, 0644); },
             ""},
         OddTarget {"AnotherUsersOpenFileInAStickyFolder", true, true,
             [](const fs::path& d) { return OldFile(Folder(d / "sticky", 0, 01777) / "f", 0, 0666); }, ""},
