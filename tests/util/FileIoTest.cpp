@@ -6,12 +6,9 @@
 #ifndef _WIN32
 #include <grp.h>
 #include <sys/mount.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #endif
 
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 using namespace kr39;
@@ -174,8 +171,8 @@ fs::path Folder(const fs::path& path, uid_t owner, mode_t mode)
     return path;
 }
 
-// A node made by mknod in the test's folder, or "skip": a fault that renamed a file over it
-// would replace only this node, never the machine's.
+// A node made by mknod in the test's folder, or "skip": a fault that renamed a file over a
+// device would replace only this node, never the machine's.
 fs::path Node(const fs::path& path, mode_t type, unsigned major, unsigned minor)
 {
     return ::mknod(path.c_str(), type | 0666, makedev(major, minor)) == 0 ? path : fs::path("skip");
@@ -253,22 +250,10 @@ TEST_P(WriteTarget, IsWrittenOrRefusedAndKeepsWhatMustStay)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, WriteTarget,
-    ::testing::Values(OddTarget {"NamedPipe", false, false,
-                          [](const fs::path& d) {
-                              ::mkfifo((d / "p").c_str(), 0666);
-                              return d / "p";
-                          },
-                          "/p: cannot write: the name is a named pipe"},
-        OddTarget {"Socket", false, false,
-            [](const fs::path& d) {
-                const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-                sockaddr_un address {};
-                address.sun_family = AF_UNIX;
-                std::strncpy(address.sun_path, (d / "s").c_str(), sizeof address.sun_path - 1);
-                const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-                ::close(fd);
-                return bound ? d / "s" : fs::path("skip");
-            },
+    ::testing::Values(
+        OddTarget {"NamedPipe", false, false, [](const fs::path& d) { return Node(d / "p", S_IFIFO, 0, 0); },
+            "/p: cannot write: the name is a named pipe"},
+        OddTarget {"Socket", false, false, [](const fs::path& d) { return Node(d / "s", S_IFSOCK, 0, 0); },
             "the name is a socket"},
         OddTarget {"BlockDevice", true, false,
             [](const fs::path& d) { return UnusedBlockDevice(d / "disk"); }, "the name is a block device"},
