@@ -152,9 +152,7 @@ class WriteTarget : public Files, public ::testing::WithParamInterface<OddTarget
 fs::path OldFile(const fs::path& path, uid_t owner = ::geteuid(), mode_t mode = 0644)
 {
     kr39test::WriteBytes(path, kOld);
-    if (owner != ::geteuid()) {
-        EXPECT_EQ(::chown(path.c_str(), owner, owner), 0);
-    }
+    EXPECT_TRUE(owner == ::geteuid() || ::chown(path.c_str(), owner, owner) == 0);
     fs::permissions(path, static_cast<fs::perms>(mode));
     return path;
 }
@@ -181,10 +179,9 @@ fs::path UnusedBlockDevice(const fs::path& path)
 {
     const auto devices = kr39test::ReadBytes("/proc/devices");
     const auto block = devices.substr(devices.find("Block devices:"));
-    for (unsigned major = 60; major <= 63; ++major) {
+    for (unsigned major = 60; major <= 63; ++major)
         if (block.find("\n" + std::to_string(major) + " ") == std::string::npos)
             return Node(path, S_IFBLK, major, 0);
-    }
     return "skip";
 }
 
@@ -239,8 +236,7 @@ TEST_P(WriteTarget, IsWrittenOrRefusedAndKeepsWhatMustStay)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "nothing waits";
     EXPECT_EQ(Kept(target), kept);
     EXPECT_EQ(EntriesIn(folder), entries + c.Made);
-    std::error_code loop;
-    if (fs::is_regular_file(target, loop)) {
+    if (std::error_code loop; fs::is_regular_file(target, loop)) {
         EXPECT_EQ(kr39test::ReadBytes(target), c.Error.empty() ? kNew : kOld);
     }
     c.Check(dir);
