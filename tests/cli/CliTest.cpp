@@ -152,6 +152,12 @@ const std::string kGood = StationText({"NODE", "None", "DI16"});
 
 void Nothing(const fs::path&) { }
 
+// Writes `text` to the file `name` of the test's folder before the command runs.
+std::function<void(const fs::path&)> Writing(const std::string& name, const std::string& text)
+{
+    return [=](const fs::path& d) { WriteBytes(d / name, text); };
+}
+
 // A catalog module and a station placing it whose part number is a path to EVIL.dat in the
 // test's folder, which exists: generation must not read it.
 void EvilPartNo(const fs::path& d, const std::string& partNo)
@@ -184,10 +190,8 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliFailure,
     ::testing::Values(
         Failing {"PlaceUnknownPartNo", Nothing, {"place", "S", "2", "di16"}, "en",
             "Status: PartNo not found!!!", "pn.dat: part number \"di16\" is not in the catalog"},
-        Failing {"RemoveOnUnknownPartNo",
-            [](const fs::path& d) { WriteBytes(d / "s.CSE", "NODE\r\nnone\r\n" + kGood); },
-            {"remove", "S", "3"}, "de_AT", "Status: Art.Nr. nicht gefunden!!!",
-            "s.CSE, line 2: part number \"none\""},
+        Failing {"RemoveOnUnknownPartNo", Writing("s.CSE", "NODE\r\nnone\r\n" + kGood), {"remove", "S", "3"},
+            "de_AT", "Status: Art.Nr. nicht gefunden!!!", "s.CSE, line 2: part number \"none\""},
         Failing {"NewIntoNamedPipe", [](const fs::path& d) { ::mkfifo((d / "p.CSE").c_str(), 0666); },
             {"new", "DIR/p.CSE"}, "en", "Error when saving data!!!",
             "p.CSE: cannot write: the name is a named pipe"},
@@ -201,16 +205,12 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliFailure,
         Failing {"GenerateOverTheStationFile", Nothing, {"generate", "S", "-o", "DIR/./s.CSE"}, "en",
             "Error when generating data!!!", "s.CSE: this is the station file"},
         // A station file named *.EDS: its EDS file would be the station file itself.
-        Failing {"GenerateBesideAStationNamedEds",
-            [](const fs::path& d) { WriteBytes(d / "Line4.EDS", kGood); }, {"generate", "DIR/Line4.EDS"},
+        Failing {"GenerateBesideAStationNamedEds", Writing("Line4.EDS", kGood), {"generate", "DIR/Line4.EDS"},
             "en", "Error when generating data!!!",
             "/Line4.EDS: this is the station file; the EDS file must be another file"},
         Failing {"PlaceBusNode", Nothing, {"place", "S", "2", "NODE"}, "en", "Status: PartNo not found!!!",
             "pn.dat: part number \"NODE\" is no module; slots 1 to 16 take modules"},
-        Failing {"PlaceNoneFromTheCatalog",
-            [](const fs::path& d) {
-                WriteBytes(d / "mods" / "pn.dat", kCatalog + "01 000 000 None empty\r\n");
-            },
+        Failing {"PlaceNoneFromTheCatalog", Writing("mods/pn.dat", kCatalog + "01 000 000 None empty\r\n"),
             {"place", "S", "2", "None"}, "en", "Status: PartNo not found!!!", "\"None\" is no module"},
         Failing {"GenerateWithAnAbsolutePartNo",
             [](const fs::path& d) { EvilPartNo(d, (d / "EVIL").string()); }, {"generate", "S"}, "en",
@@ -218,19 +218,13 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliFailure,
         Failing {"GenerateWithAPartNoLeavingTheFolder", [](const fs::path& d) { EvilPartNo(d, "../EVIL"); },
             {"generate", "S"}, "en", "Error when generating data!!!",
             "part number \"../EVIL\" holds a path separator"},
-        Failing {"CatalogWithBadLine",
-            [](const fs::path& d) {
-                WriteBytes(d / "mods" / "pn.dat", kCatalog + "03 001 000 X unknown group\r\n");
-            },
+        Failing {"CatalogWithBadLine", Writing("mods/pn.dat", kCatalog + "03 001 000 X unknown group\r\n"),
             {"place", "S", "2", "DI16"}, "de_CH", "Initialisierungsfehler!",
             "pn.dat, line 9: type code \"03\" names no group: \"03 001 000 X unknown group\""},
         Failing {"NewWithoutBusNode",
-            [](const fs::path& d) {
-                WriteBytes(d / "mods" / "pn.dat", "00\r\n01 A\r\n<STARTMODULES>\r\n01 001 000 DI x\r\n");
-            },
+            Writing("mods/pn.dat", "00\r\n01 A\r\n<STARTMODULES>\r\n01 001 000 DI x\r\n"),
             {"new", "DIR/t.CSE"}, "en", "Initialization error!", ""},
-        Failing {"GenerateWithoutBoxTag",
-            [](const fs::path& d) { WriteBytes(d / "mods" / "DI16.dat", "<START>\r\nParam1 = 0\r\n"); },
+        Failing {"GenerateWithoutBoxTag", Writing("mods/DI16.dat", "<START>\r\nParam1 = 0\r\n"),
             {"generate", "S"}, "de", "Fehler beim generieren!!!",
             "/DI16.dat, line 2: a parameter line holds no \"<BOXNO>\""}),
     [](const auto& info) { return info.param.Name; });
