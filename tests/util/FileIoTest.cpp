@@ -102,11 +102,11 @@ TEST_F(Files, AtomicWriteFailsAtEveryStepAndOnImpossibleTargetsKeepingTheOldFile
 namespace {
 
 // User and group nobody, for the tests of what another user may do.
-inline constexpr uid_t kNobody = 65534;
+constexpr uid_t kNobody = 65534;
 
 // Runs `work` in a child process as user and group nobody; its exit code, 100 when the
 // child could not become nobody, -1 when it did not end normally.
-inline int RunAsNobody(const std::function<int()>& work)
+int RunAsNobody(const std::function<int()>& work)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {

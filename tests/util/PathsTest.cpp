@@ -38,13 +38,14 @@ TEST_P(ModulesDirOfLayout, IsTheFolderBesideTheProgramFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(Installed, ModulesDirOfLayout,
-    // A modules folder beside the link is not the program's.
-    ::testing::Values(Layout {"LinkBesideOtherModules", {"usr/lib/kr39eds/modules", "usr/bin/modules"},
-                          {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}}, "usr/bin/kr39eds-cli",
-                          "usr/lib/kr39eds/modules"},
+    ::testing::Values(
         Layout {"LinkToALink", {"usr/lib/kr39eds/modules"},
             {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}, {"usr/local/bin/kr39", "ABS"}},
             "usr/local/bin/kr39", "usr/lib/kr39eds/modules"},
+        // A modules folder beside the link is not the program's.
+        Layout {"LinkBesideOtherModules", {"usr/lib/kr39eds/modules", "usr/bin/modules"},
+            {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}}, "usr/bin/kr39eds-cli",
+            "usr/lib/kr39eds/modules"},
         Layout {"LinkedProgramFolder", {"usr/lib/kr39eds/Modules"}, {{"opt/kr39eds", "../usr/lib/kr39eds"}},
             "opt/kr39eds/kr39eds-cli", "usr/lib/kr39eds/Modules"}),
     [](const auto& info) { return info.param.Name; });
