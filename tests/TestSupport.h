@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <grp.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -60,107 +59,6 @@ inline std::string StationText(
         text += partNo + end;
     return text;
 }
-
-#ifndef _WIN32
-inline bool IsRoot()
-{
-    return ::geteuid() == 0;
-}
-
-// User and group nobody, for the tests of what another user may do.
-inline constexpr uid_t kNobody = 65534;
-
-// A character device like /dev/full (every write fails with "No space left on device") at
-// `path` inside a test's folder: a fault that renamed a file over it would replace only this
-// node, never the machine's. Needs root; false when it cannot be made.
-inline bool MakeFullDevice(const fs::path& path)
-{
-    fs::create_directories(path.parent_path());
-    return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0;
-}
-
-// Runs `work` in a child process as user and group nobody; its exit code, 100 when the
-// child could not become nobody, -1 when it did not end normally.
-inline int RunAsNobody(const std::function<int()>& work)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int code = 100;
-        if (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)
-            code = work();
-        ::_exit(code);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// A tmpfs of a few pages mounted on a folder of the test, for a disk that is really full;
-// unmounted on destruction. Mounted() is false where mounting is not permitted.
-class TinyTmpfs {
-public:
-    TinyTmpfs(const fs::path& folder, const std::string& size = "64k")
-        : m_folder(folder)
-    {
-        fs::create_directories(folder);
-        m_mounted = ::mount("kr39test", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV | MS_NOEXEC,
-                        ("size=" + size + ",mode=0777").c_str())
-            == 0;
-    }
-    ~TinyTmpfs()
-    {
-        if (m_mounted)
-            ::umount2(m_folder.c_str(), MNT_DETACH);
-    }
-    TinyTmpfs(const TinyTmpfs&) = delete;
-    TinyTmpfs& operator=(const TinyTmpfs&) = delete;
-    bool Mounted() const { return m_mounted; }
-
-    // Fills the file system with one file until no byte more fits.
-    void Fill() const
-    {
-        std::ofstream filler(m_folder / "filler", std::ios::binary);
-        const std::string block(4096, 'f');
-        for (int i = 0; i < 1 << 16 && filler.write(block.data(), block.size()); ++i) { }
-    }
-
-private:
-    fs::path m_folder;
-    bool m_mounted = false;
-};
-
-// `text` quoted for a POSIX shell.
-inline std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-struct Outcome {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
-// Runs `command` in the shell, its output and errors caught in files "out" and "err" of `dir`.
-inline Outcome RunShell(const std::string& command, const fs::path& dir)
-{
-    const int status = std::system(
-        (command + " >" + ShellQuote((dir / "out").string()) + " 2>" + ShellQuote((dir / "err").string()))
-            .c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
-}
-
-#else
-// Windows has no device nodes: the folder is made as on POSIX, the device never.
-inline bool MakeFullDevice(const fs::path& path)
-{
-    fs::create_directories(path.parent_path());
-    return false;
-}
-#endif
 
 // Removes a folder with all it holds; on Windows, which removes no read-only file, the files
 // are made writable first.

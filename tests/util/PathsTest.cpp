@@ -14,12 +14,8 @@ struct Layout {
     std::vector<std::pair<std::string, std::string>> Links; // link, target as written in it
     std::string Program; // the path the program is started by
     std::string Expected; // its module library
+    friend void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.Name; }
 };
-
-void PrintTo(const Layout& layout, std::ostream* out)
-{
-    *out << layout.Name;
-}
 
 class ModulesDirOfLayout : public kr39test::TempDir, public ::testing::WithParamInterface<Layout> { };
 
@@ -42,26 +38,21 @@ TEST_P(ModulesDirOfLayout, IsTheFolderBesideTheProgramFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(Installed, ModulesDirOfLayout,
-    ::testing::Values(Layout {"ProgramFolder", {"usr/lib/kr39eds/modules"}, {}, "usr/lib/kr39eds/kr39eds-cli",
-                          "usr/lib/kr39eds/modules"},
+    ::testing::Values(
+        Layout {"LinkToALink", {"usr/lib/kr39eds/modules"},
+            {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}, {"usr/local/bin/kr39", "ABS"}},
+            "usr/local/bin/kr39", "usr/lib/kr39eds/modules"},
         // A modules folder beside the link is not the program's.
         Layout {"LinkBesideOtherModules", {"usr/lib/kr39eds/modules", "usr/bin/modules"},
             {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}}, "usr/bin/kr39eds-cli",
             "usr/lib/kr39eds/modules"},
-        Layout {"LinkToALink", {"usr/lib/kr39eds/modules"},
-            {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}, {"usr/local/bin/kr39", "ABS"}},
-            "usr/local/bin/kr39", "usr/lib/kr39eds/modules"},
         Layout {"LinkedProgramFolder", {"usr/lib/kr39eds/Modules"}, {{"opt/kr39eds", "../usr/lib/kr39eds"}},
-            "opt/kr39eds/kr39eds-cli", "usr/lib/kr39eds/Modules"},
-        Layout {"AnyLetterCase", {"usr/lib/kr39eds/MODULES"},
-            {{"usr/bin/kr39eds-cli", "../lib/kr39eds/kr39eds-cli"}}, "usr/bin/kr39eds-cli",
-            "usr/lib/kr39eds/MODULES"}),
+            "opt/kr39eds/kr39eds-cli", "usr/lib/kr39eds/Modules"}),
     [](const auto& info) { return info.param.Name; });
 
 // This test program lies in the build's bin folder, beside the copied module library.
 TEST(DefaultModulesDir, IsTheLibraryBesideTheRunningProgram)
 {
-    ASSERT_TRUE(fs::is_directory(fs::path(KR39_BIN_DIR) / "modules"));
     EXPECT_TRUE(fs::equivalent(DefaultModulesDir(), fs::path(KR39_BIN_DIR) / "modules"))
         << DefaultModulesDir();
 }
