@@ -62,6 +62,14 @@ struct Rule {
 
 class BranchRule : public ::testing::TestWithParam<Rule> { };
 
+// A new station of the test catalog.
+class Edit : public ::testing::Test {
+protected:
+    void SetUp() override { NewStation(station, catalog); }
+    const Catalog catalog = TestCatalog();
+    Station station;
+};
+
 } // namespace
 
 TEST_P(BranchRule, MakesFillersInFrontOfTheLastModuleOfEachBranch)
@@ -107,11 +115,8 @@ TEST(NewStation, TakesTheFirstBusNodeAndEmptiesEverything)
     EXPECT_FALSE(station.Modified);
 }
 
-TEST(Drop, PlacesReplacesAndMakesFillers)
+TEST_F(Edit, DropPlacesReplacesAndMakesFillers)
 {
-    const auto catalog = TestCatalog();
-    Station station;
-    NewStation(station, catalog);
     auto result = DropModule(station, catalog, 3, "D 16 inputs");
     EXPECT_EQ(result.Outcome, DropOutcome::Placed);
     EXPECT_EQ(result.TargetSlot, 3);
@@ -126,11 +131,8 @@ TEST(Drop, PlacesReplacesAndMakesFillers)
     EXPECT_EQ(station.Slots[3].Description + "|" + std::to_string(station.Slots[3].Inputs), "4 outputs|0");
 }
 
-TEST(Drop, WithoutAPartNoNothingHappensAndAnUnknownOneOnlyNormalizes)
+TEST_F(Edit, DropWithoutAPartNoDoesNothingAndAnUnknownOneOnlyNormalizes)
 {
-    const auto catalog = TestCatalog();
-    Station station;
-    NewStation(station, catalog);
     station.Slots[2].PartNo = "Bus"; // left unnormalized on purpose
     for (const char* text : {"", "KR39NODE000001", " D", "D"})
         EXPECT_EQ(DropModule(station, catalog, 2, text).Outcome, DropOutcome::Nothing) << text;
@@ -162,11 +164,8 @@ TEST(Drop, BlankCapitalCBlankGoesToTheEndOfTheBranchBehindFillers)
     }
 }
 
-TEST(Remove, EmptiesTheSlotAndFreesItsFillers)
+TEST_F(Edit, RemoveEmptiesTheSlotAndFreesItsFillers)
 {
-    const auto catalog = TestCatalog();
-    Station station;
-    NewStation(station, catalog);
     DropModule(station, catalog, 7, "D x");
     DropModule(station, catalog, 5, "O x");
     station.Modified = false;
