@@ -5,7 +5,6 @@
 #include "../TestSupport.h"
 
 #include <chrono>
-#include <functional>
 #include <random>
 #include <tuple>
 
@@ -27,11 +26,6 @@ protected:
         for (auto& slot : input.Slots)
             slot.PartNo = "None";
         input.Slots[0].PartNo = "KR39NODE000001";
-    }
-    void TearDown() override
-    {
-        SetWriteFaultHookForTesting(nullptr);
-        TempDir::TearDown();
     }
     void Place(std::initializer_list<int> slots, const std::string& partNo = "M")
     {
@@ -95,8 +89,6 @@ INSTANTIATE_TEST_SUITE_P(Files, Templates,
         Files {"NoMarkerCountsEveryTemplateParameter",
             "Param1 = a\r\nParamX = b\r\nParameters\r\nMaxInst = <INSTNO>;\r\n", "Param1 = <BOXNO>\r\n",
             "Param1 = a\r\nParamX = b\r\nParameters\r\nMaxInst = 2;\r\n"},
-        Files {"LineEndsBecomeCrLf", "a\nb\rc\r\n\xE4\xFF\r\n\r\nlast", "",
-            "a\r\nb\rc\r\n\xE4\xFF\r\n\r\nlast\r\n"},
         Files {"MarkerWithTextAround", "a<IOMODULEDESCRIPTION>b\r\n", "<START>\r\nx\r\n",
             "\r\nx\r\n\r\nx\r\n\r\n"},
         // The marker has no meaning in a module file: no expansion inside an expansion.
