@@ -19,7 +19,7 @@ TEST(EdsRules, LineClassesAndNumberTexts)
         EXPECT_EQ(IsEnumerationLine(line), enumeration) << line;
     }
     EXPECT_EQ(SlotNoText(1) + SlotNoText(10) + SlotNoText(16) + SlotNoText(300), "010A1012C");
-    EXPECT_EQ(BoxNoText(2) + "|" + BoxNoText(123), "Box 02 |Box 123 ");
+    EXPECT_EQ(BoxNoText(2) + "|" + BoxNoText(10) + "|" + BoxNoText(123), "Box 02 |Box 10 |Box 123 ");
 }
 
 namespace {
