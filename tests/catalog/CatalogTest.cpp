@@ -128,9 +128,6 @@ TEST(Catalog, GroupsInFileOrderAndSearchStopsAtAnEmptyPartNoAndAfterEntry255)
 
 TEST_F(CatalogFolder, LoadsPnDatInAnyLetterCaseAndRefusesAFolder)
 {
-    const auto missing = LoadCatalog(dir);
-    ASSERT_FALSE(missing.Ok());
-    EXPECT_EQ(missing.Error().File, (dir / "pn.dat").string());
     EXPECT_FALSE(LoadCatalog(dir / "missing folder").Ok());
     fs::create_directories(dir / "pn.dat");
     EXPECT_FALSE(LoadCatalog(dir).Ok());
