@@ -13,19 +13,7 @@
 namespace fs = std::filesystem;
 using namespace kr39;
 
-namespace {
-
 const fs::path kModules = fs::path(KR39_SOURCE_DIR) / "modules";
-
-// The number in the first field of an [IO_Info] entry.
-int IoSize(const EdsDocument& doc, std::string_view keyword)
-{
-    const auto* io = doc.Find("IO_Info");
-    const auto* entry = io != nullptr ? io->Find(keyword) : nullptr;
-    return entry != nullptr && !entry->Fields.empty() ? std::atoi(entry->Fields[0].Text.c_str()) : -1;
-}
-
-} // namespace
 
 TEST(ShippedLibrary, FullStationsOfEveryModuleGiveAValidEds)
 {
@@ -63,10 +51,11 @@ TEST(ShippedLibrary, FullStationsOfEveryModuleGiveAValidEds)
         // Sections, entries, parameter numbering and MaxInst: not even a warning.
         for (const auto& finding : CheckEds(eds))
             ADD_FAILURE() << FormatFinding("generated", finding);
-        std::vector<EdsFinding> findings;
-        const auto doc = ParseEds(eds, findings);
-        EXPECT_EQ(IoSize(doc, "Input1"), station.TotalInputs);
-        EXPECT_EQ(IoSize(doc, "Output1"), station.TotalOutputs);
+        // The sizes of the I/O connection, the first fields of Input1 and Output1, are the totals.
+        EXPECT_TRUE(
+            std::regex_search(eds, std::regex("Input1 =\\s+" + std::to_string(station.TotalInputs) + ",")));
+        EXPECT_TRUE(
+            std::regex_search(eds, std::regex("Output1 =\\s+" + std::to_string(station.TotalOutputs) + ",")));
         EXPECT_NE(eds.find("$ Station Line _4_, generated"), std::string::npos);
         EXPECT_NE(eds.find("CreateDate = 12-06-2026;"), std::string::npos);
         EXPECT_NE(eds.find("\"Box 16 "), std::string::npos);
