@@ -238,19 +238,14 @@ INSTANTIATE_TEST_SUITE_P(Params, EdsRule,
             "[EnumPar] Param7 names no parameter"}),
     Name);
 
-// The vendor files beside the repository, when they are there: real files pass without errors.
-fs::path VendorExamples()
-{
-    if (const char* dir = std::getenv("KR39_EDS_EXAMPLES"))
-        return dir;
-    return fs::path(KR39_SOURCE_DIR) / ".." / "shared" / "eds-examples";
-}
-
 } // namespace
 
+// The vendor files beside the repository, when they are there: real files pass without errors.
 TEST(EdsCheckVendorFiles, PassWithoutErrors)
 {
-    const auto dir = VendorExamples();
+    const char* given = std::getenv("KR39_EDS_EXAMPLES");
+    const auto dir
+        = given != nullptr ? fs::path(given) : fs::path(KR39_SOURCE_DIR) / ".." / "shared" / "eds-examples";
     const char* const files[]
         = {"476297.eds", "DNS_V5_EXTENDED_CONFIG_DEMO.EDS", "HILSCHER NETX90 DN DNS.EDS"};
     if (!fs::exists(dir / files[0]))

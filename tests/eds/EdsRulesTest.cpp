@@ -111,12 +111,11 @@ TEST(EdsRules, ReplacingTagsLineByLineGivesTheWholeTextReplacement)
         for (const auto& [tag, value] : tags)
             ReplaceAll(whole, tag, value);
         std::string byLine;
-        std::size_t start = 0;
-        for (std::size_t lf = text.find('\n'); start <= text.size(); lf = text.find('\n', start)) {
+        for (std::size_t start = 0, lf = 0; lf != std::string::npos; start = lf + 1) {
+            lf = text.find('\n', start);
             std::string line = text.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
             ReplaceTags(line, tags);
             byLine += line + (lf == std::string::npos ? "" : "\n");
-            start = lf == std::string::npos ? text.size() + 1 : lf + 1;
         }
         ASSERT_EQ(byLine, whole) << "text " << ::testing::PrintToString(text) << " round " << round;
     }
