@@ -115,32 +115,28 @@ TEST(NewStation, TakesTheFirstBusNodeAndEmptiesEverything)
     EXPECT_FALSE(station.Modified);
 }
 
-TEST_F(Edit, DropPlacesReplacesAndMakesFillers)
+TEST_F(Edit, DropPlacesReplacesAndMakesFillersButWithoutAPartNoDoesNothing)
 {
+    station.Slots[2].PartNo = "Bus"; // left unnormalized on purpose
+    for (const char* text : {"", "KR39NODE000001", " D", "D"})
+        EXPECT_EQ(DropModule(station, catalog, 2, text).Outcome, DropOutcome::Nothing) << text;
+    EXPECT_EQ(Pattern(station.Slots), ".#.. .... .... ....");
+    // An unknown part number only normalizes.
+    EXPECT_EQ(DropModule(station, catalog, 5, "d x").Outcome, DropOutcome::RedrawOnly);
+    EXPECT_EQ(Pattern(station.Slots), ".... .... .... ....");
+    EXPECT_FALSE(station.Modified);
+
     auto result = DropModule(station, catalog, 3, "D 16 inputs");
     EXPECT_EQ(result.Outcome, DropOutcome::Placed);
     EXPECT_EQ(result.TargetSlot, 3);
     EXPECT_TRUE(station.Modified);
     EXPECT_EQ(Pattern(station.Slots), "##D. .... .... ....");
     EXPECT_EQ(station.Slots[3].Description + "|" + std::to_string(station.Slots[3].Inputs), "16 inputs|16");
-
     // On a filler and on a module: what was there goes.
     DropModule(station, catalog, 1, "O x");
     DropModule(station, catalog, 3, "O x");
     EXPECT_EQ(Pattern(station.Slots), "O#O. .... .... ....");
     EXPECT_EQ(station.Slots[3].Description + "|" + std::to_string(station.Slots[3].Inputs), "4 outputs|0");
-}
-
-TEST_F(Edit, DropWithoutAPartNoDoesNothingAndAnUnknownOneOnlyNormalizes)
-{
-    station.Slots[2].PartNo = "Bus"; // left unnormalized on purpose
-    for (const char* text : {"", "KR39NODE000001", " D", "D"})
-        EXPECT_EQ(DropModule(station, catalog, 2, text).Outcome, DropOutcome::Nothing) << text;
-    EXPECT_EQ(Pattern(station.Slots), ".#.. .... .... ....");
-
-    EXPECT_EQ(DropModule(station, catalog, 5, "d x").Outcome, DropOutcome::RedrawOnly);
-    EXPECT_EQ(Pattern(station.Slots), ".... .... .... ....");
-    EXPECT_FALSE(station.Modified);
 }
 
 TEST(Drop, BlankCapitalCBlankGoesToTheEndOfTheBranchBehindFillers)
