@@ -185,12 +185,7 @@ std::string Second(const std::string& type, const std::string& limits)
 {
     return Params(Param(1) + kEnum1 + Param(2, Plain(type, limits)));
 }
-// The same with Param2 written whole from `head` (reserved, link path size, link path).
-std::string SecondWhole(const std::string& head, const std::string& tail = ", 0;\n")
-{
-    return Params(Param(1) + kEnum1 + "        Param2 = " + head + ", \"20 64 24 01 30 01\", "
-        + Plain("0xC6, 1", "0, 1, 0") + ", 1,1,1,0, 0,0,0,0" + tail);
-}
+const std::string kSecond = Second("0xC6, 1", "0, 1, 0");
 
 INSTANTIATE_TEST_SUITE_P(Params, EdsRule,
     ::testing::Values(
@@ -208,9 +203,12 @@ INSTANTIATE_TEST_SUITE_P(Params, EdsRule,
             "MaxInst is 2 but [Params] holds 1 ParamN entries"},
         Row {"NumberGap", Params(Param(1) + kEnum1 + Param(3)), 6,
             "Param3 follows Param1; parameters are numbered"},
-        Row {"TwentyFields", SecondWhole("0, 6", ";\n"), 6, "Param2 has 20 fields; it takes 21"},
-        Row {"ReservedNotZero", SecondWhole("1, 6"), 6, "Param2 reserved field is \"1\"; it must be 0"},
-        Row {"LinkPathSizeDiffers", SecondWhole("0, 4"), 6, "Param2 link path has 6 bytes, its size says 4"},
+        Row {"TwentyFields", Replace(kSecond, "Param2 = 0, 6", "Param2 = 0"), 6,
+            "Param2 has 20 fields; it takes 21"},
+        Row {"ReservedNotZero", Replace(kSecond, "Param2 = 0", "Param2 = 1"), 6,
+            "Param2 reserved field is \"1\"; it must be 0"},
+        Row {"LinkPathSizeDiffers", Replace(kSecond, "Param2 = 0, 6", "Param2 = 0, 4"), 6,
+            "Param2 link path has 6 bytes, its size says 4"},
         Row {"UnknownDataType", Second("0xE0, 1", "0, 1, 0"), 6,
             "Param2 data type 0xE0 is no known data type"},
         Row {"SizeOfTypeDiffers", Second("0xC7, 1", "0, 1, 0"), 6, "Param2 data size is 1, UINT takes 2"},
