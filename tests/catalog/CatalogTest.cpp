@@ -28,23 +28,13 @@ std::string ManyGroupLines()
     return text;
 }
 
-// "PartNo|TypeCode|Inputs|Outputs|Description" of every module line.
-std::string Rows(const Catalog& catalog)
-{
-    std::string rows;
-    for (int i = 0; i < catalog.ModuleLineCount; ++i) {
-        const auto& e = catalog.Entries[static_cast<std::size_t>(i)];
-        rows += e.PartNo + "|" + e.TypeCode + "|" + std::to_string(e.Inputs) + "|" + std::to_string(e.Outputs)
-            + "|" + e.Description + "\n";
-    }
-    return rows;
-}
-
 struct Case {
     std::string Name;
     std::string Text;
     int Line; // -1: the file loads; else the line its failure names
-    std::string Expected; // Rows() of a good file; a part of the failure's text for a bad one
+    // A good file's module lines as "PartNo|TypeCode|Inputs|Outputs|Description"; a part of the
+    // failure's text for a bad one.
+    std::string Expected;
     friend void PrintTo(const Case& c, std::ostream* os) { *os << c.Name; }
 };
 
@@ -59,9 +49,13 @@ TEST_P(CatalogFile, LoadsOrNamesLineAndReason)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "too slow";
     ASSERT_EQ(result.Ok(), GetParam().Line < 0) << (result ? "loaded" : result.Error().Describe());
     if (result) {
-        if (GetParam().Expected != "*") {
-            EXPECT_EQ(Rows(result.Value()), GetParam().Expected);
+        std::string rows;
+        for (int i = 0; i < result->ModuleLineCount; ++i) {
+            const auto& e = result->Entries[static_cast<std::size_t>(i)];
+            rows += e.PartNo + "|" + e.TypeCode + "|" + std::to_string(e.Inputs) + "|"
+                + std::to_string(e.Outputs) + "|" + e.Description + "\n";
         }
+        EXPECT_EQ(rows, GetParam().Expected);
         return;
     }
     EXPECT_EQ(result.Error().File, "dir/pn.dat");
@@ -89,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CatalogFile,
         Case {"MegabyteCaptionAndDescription",
             "00 root\r\n01 " + std::string(1 << 20, 'x') + "\r\n<STARTMODULES>\r\n01 016 000 P "
                 + std::string(1 << 20, 'd'),
-            -1, "*"},
+            -1, "P|01|16|0|" + std::string(1 << 20, 'd') + "\n"},
         Case {"ManyGroups", ManyGroupLines(), -1, ""}, Case {"Empty", "", 0, "empty"},
         Case {"MegabyteOfLineEnds", "00 root\r\n" + std::string(1 << 20, '\n'), 2, "empty line"},
         Case {"EndsAtMarker", "00\r\n<STARTMODULES>\r\n", 2, "<STARTMODULES>"},
@@ -98,7 +92,6 @@ INSTANTIATE_TEST_SUITE_P(Files, CatalogFile,
         Case {"MegabyteSecondRoot", "00 root\r\n" + std::string(1 << 20, '0') + "\r\n", 2, "\"000"},
         Case {"ManyGroupsThenADuplicate", ManyGroupLines() + "\x0E\x0E again\r\n", 242 * 242 + 1, "again"},
         Case {"TruncatedAtPartNo", kHead + "01 001 000 KR39DI16", 5, "\"01 001 000 KR39DI16\""},
-        Case {"UnknownTypeCode", kHead + Module("03", "A"), 5, "\"03\""},
         Case {"NumberOutOfRange", kHead + Module("01", "A", "9E9 000"), 5, "range"},
         Case {"OutputsOutOfRange", kHead + Module("01", "A", "000 9E9"), 5, "range"},
         Case {"ControlCharactersEscaped", "00\r\n0\x01\r\n", 2, "\"0\\x01\""}),
@@ -131,9 +124,6 @@ TEST(Catalog, GroupsInFileOrderAndSearchStopsAtAnEmptyPartNoAndAfterEntry255)
 
 TEST_F(CatalogFolder, LoadsPnDatInAnyLetterCaseAndRefusesAFolder)
 {
-    const auto missing = LoadCatalog(dir);
-    ASSERT_FALSE(missing.Ok());
-    EXPECT_EQ(missing.Error().File, (dir / "pn.dat").string());
     EXPECT_FALSE(LoadCatalog(dir / "missing folder").Ok());
     fs::create_directories(dir / "pn.dat");
     EXPECT_FALSE(LoadCatalog(dir).Ok());

@@ -1,7 +1,7 @@
 // The EDS checker: one table of good and bad fragments per group of rules. A fragment takes the
-// place of one section of a small valid EDS (or is appended to it); a bad fragment names the
-// line, counted within the fragment, that the message must carry, and no other line may be
-// blamed.
+// place of the section of a small valid EDS that it begins with (or is appended to it); a bad
+// fragment names the line, counted within the fragment, that the message must carry, and no other
+// line may be blamed.
 #include "eds/EdsCheck.h"
 
 #include "../TestSupport.h"
@@ -12,14 +12,12 @@ using namespace kr39;
 
 namespace {
 
-enum class Part { File, Device, IoInfo, Params, Appended };
-
-const char* const kFile = "[File]\n"
+const std::string kFile = "[File]\n"
                           "        DescText = \"Test device\";\n"
                           "        CreateDate = 12-06-2026;        $ mm-dd-yyyy\n"
                           "        CreateTime = 08:30:00;\n"
                           "        Revision = 1.0;\n";
-const char* const kDevice = "[Device]\n"
+const std::string kDevice = "[Device]\n"
                             "        VendCode = 1039;\n"
                             "        VendName = \"KR39 Systems\";\n"
                             "        ProdType = 12;\n"
@@ -28,7 +26,7 @@ const char* const kDevice = "[Device]\n"
                             "        MajRev = 1;\n"
                             "        MinRev = 1;\n"
                             "        ProdName = \"Test\";\n";
-const char* const kIoInfo = "[IO_Info]\n"
+const std::string kIoInfo = "[IO_Info]\n"
                             "        Default = 0x0001;\n"
                             "        PollInfo = 0x0001, 1, 1;\n"
                             "        Input1 = 4, 0, 0x0001, \"In\", 6, \"20 04 24 64 30 03\", \"\";\n"
@@ -45,48 +43,35 @@ std::string Param(int n)
     return Param(n, "0x0002, 0xC6, 1, \"Mode\", \"\", \"Help\", 0, 2, 1");
 }
 
-const std::string kParams = "[ParamClass]\n"
-                            "        MaxInst = 2;\n"
-                            "[Params]\n"
-    + Param(1) + "        Enum1 = 0,\"Off\",1,\"On\",2,\"Auto\";\n"
-    + Param(2, "0x0010, 0xC7, 2, \"Count\", \"ms\", \"Help\", 0, 1000, 10");
+std::string Params(const std::string& body, int maxInst = 2)
+{
+    return "[ParamClass]\n        MaxInst = " + std::to_string(maxInst) + ";\n[Params]\n" + body;
+}
+const std::string kEnum1 = "        Enum1 = 0,\"Off\",1,\"On\",2,\"Auto\";\n";
+const std::string kParams
+    = Params(Param(1) + kEnum1 + Param(2, "0x0010, 0xC7, 2, \"Count\", \"ms\", \"Help\", 0, 1000, 10"));
 
 struct Row {
     std::string Name;
-    Part Target;
     std::string Fragment;
     int Line = 0; // 0: the fragment is good, nothing is reported
     std::string Message = {};
     Severity Level = Severity::Error;
+    friend void PrintTo(const Row& row, std::ostream* os) { *os << row.Name; }
 };
-
-void PrintTo(const Row& row, std::ostream* os)
-{
-    *os << row.Name;
-}
-
-// The document of a row, and the number of lines in front of its fragment.
-std::string Compose(const Row& row, int& linesBefore)
-{
-    std::string text;
-    const std::pair<Part, std::string> parts[]
-        = {{Part::File, kFile}, {Part::Device, kDevice}, {Part::IoInfo, kIoInfo}, {Part::Params, kParams}};
-    for (const auto& [part, body] : parts) {
-        if (part != row.Target)
-            text += body;
-    }
-    linesBefore = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-    return text + row.Fragment;
-}
 
 class EdsRule : public ::testing::TestWithParam<Row> { };
 
 TEST_P(EdsRule, ReportsTheDefectOnItsLine)
 {
     const auto& row = GetParam();
-    int before = 0;
-    const auto text = Compose(row, before);
-    const auto findings = CheckEds(text);
+    std::string text;
+    for (const auto& body : {kFile, kDevice, kIoInfo, kParams}) {
+        if (!row.Fragment.starts_with(body.substr(0, body.find('\n') + 1)))
+            text += body;
+    }
+    const int line = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + row.Line;
+    const auto findings = CheckEds(text + row.Fragment);
     std::string all;
     for (const auto& f : findings)
         all += FormatFinding("t.eds", f) + "\n";
@@ -94,7 +79,6 @@ TEST_P(EdsRule, ReportsTheDefectOnItsLine)
         EXPECT_TRUE(findings.empty()) << all;
         return;
     }
-    const int line = before + row.Line;
     bool found = false;
     for (const auto& f : findings) {
         EXPECT_EQ(f.Line, line) << all;
@@ -106,35 +90,30 @@ TEST_P(EdsRule, ReportsTheDefectOnItsLine)
 auto Name = [](const auto& info) { return info.param.Name; };
 
 INSTANTIATE_TEST_SUITE_P(Lexical, EdsRule,
-    ::testing::Values(Row {"GoodFieldsStringsComments", Part::Appended,
+    ::testing::Values(Row {"GoodFieldsStringsComments",
                           "[Extra]\n  A = 1, \"two \" $ joined\n   \"parts\",\n  , 0x10; $ done\nB=;\n"},
-        Row {"UnterminatedString", Part::Appended, "[Extra]\n  A = \"open;\n  B = 1;\n", 2,
-            "string not ended on its line"},
-        Row {"MissingSemicolonBeforeNextEntry", Part::Appended, "[Extra]\n  A = 1,\n    2\n  B = 3;\n", 3,
+        Row {"UnterminatedString", "[Extra]\n  A = \"open;\n  B = 1;\n", 2, "string not ended on its line"},
+        Row {"MissingSemicolonBeforeNextEntry", "[Extra]\n  A = 1,\n    2\n  B = 3;\n", 3,
             "entry \"A\" is not ended by ';'"},
-        Row {"MissingSemicolonAfterString", Part::Appended, "[Extra]\n  A = 1, \"x\"\n  B = 3;\n", 2,
+        Row {"MissingSemicolonAfterString", "[Extra]\n  A = 1, \"x\"\n  B = 3;\n", 2,
             "entry \"A\" is not ended by ';'"},
-        Row {"MissingCommaBeforeString", Part::Appended, "[Extra]\n  A = 1\n    \"x\";\n", 3,
-            "',' missing before the string"},
-        Row {"MissingSemicolonAtEnd", Part::Appended, "[Extra]\n  A = 1,\n    2\n", 3, "is not ended by ';'"},
-        Row {"MissingSemicolonBeforeSection", Part::Appended, "[Extra]\n  A = 1\n[More]\n", 2,
-            "is not ended by ';'"},
-        Row {"MissingComma", Part::Appended, "[Extra]\n  A = 1\n    2;\n", 3, "',' missing before \"2\""},
-        Row {"RepeatedKeyword", Part::Appended, "[Extra]\n  A = 1;\n  A = 2;\n", 3,
+        Row {
+            "MissingCommaBeforeString", "[Extra]\n  A = 1\n    \"x\";\n", 3, "',' missing before the string"},
+        Row {"MissingSemicolonAtEnd", "[Extra]\n  A = 1,\n    2\n", 3, "is not ended by ';'"},
+        Row {"MissingSemicolonBeforeSection", "[Extra]\n  A = 1\n[More]\n", 2, "is not ended by ';'"},
+        Row {"MissingComma", "[Extra]\n  A = 1\n    2;\n", 3, "',' missing before \"2\""},
+        Row {"RepeatedKeyword", "[Extra]\n  A = 1;\n  A = 2;\n", 3,
             "A appears again in [Extra] (first at line"},
-        Row {"RepeatedSection", Part::Appended, "[Extra]\n[File]\n", 2, "section [File] appears again"},
-        Row {"NoEquals", Part::Appended, "[Extra]\n  Junk;\n", 2, "\"Junk\" is no entry: '=' missing"},
-        Row {"NoKeyword", Part::Appended, "[Extra]\n  2A = 1;\n", 2, "\"2A\" is no keyword"},
-        Row {"TextAndStringInOneField", Part::Appended, "[Extra]\n  A = x \"y\";\n", 2,
-            "text and a string in one field"},
-        Row {"HeaderWithoutBracket", Part::Appended, "[Extra\n", 1, "section header without ']'"},
-        Row {"TextAfterHeader", Part::Appended, "[Extra] junk\n", 1, "text after the section header"},
-        Row {"NonAsciiInString", Part::Appended, "[Extra]\n  A = \"Gr\xFC\xDF\";\n", 2, "outside ASCII",
-            Severity::Warning},
-        Row {"ControlCharacter", Part::Appended, "[Extra]\n  A = 1;\x1A\n", 2, "control character"},
-        Row {"LoneCr", Part::Appended, "[Extra]\n  A = 1;\r  B = 2;\n", 2, "CR that is not followed by LF"},
-        Row {"MixedLineEnds", Part::Appended, "[Extra]\n  A = 1;\r\n", 2, "line ends change",
-            Severity::Warning}),
+        Row {"RepeatedSection", "[Extra]\n[File]\n", 2, "section [File] appears again"},
+        Row {"NoEquals", "[Extra]\n  Junk;\n", 2, "\"Junk\" is no entry: '=' missing"},
+        Row {"NoKeyword", "[Extra]\n  2A = 1;\n", 2, "\"2A\" is no keyword"},
+        Row {"TextAndStringInOneField", "[Extra]\n  A = x \"y\";\n", 2, "text and a string in one field"},
+        Row {"HeaderWithoutBracket", "[Extra\n", 1, "section header without ']'"},
+        Row {"TextAfterHeader", "[Extra] junk\n", 1, "text after the section header"},
+        Row {"NonAsciiInString", "[Extra]\n  A = \"Gr\xFC\xDF\";\n", 2, "outside ASCII", Severity::Warning},
+        Row {"ControlCharacter", "[Extra]\n  A = 1;\x1A\n", 2, "control character"},
+        Row {"LoneCr", "[Extra]\n  A = 1;\r  B = 2;\n", 2, "CR that is not followed by LF"},
+        Row {"MixedLineEnds", "[Extra]\n  A = 1;\r\n", 2, "line ends change", Severity::Warning}),
     Name);
 
 // The section `base` with its first `replace` changed to `by`.
@@ -142,168 +121,129 @@ std::string Replace(std::string base, const std::string& replace, const std::str
 {
     return base.replace(base.find(replace), replace.size(), by);
 }
-std::string File(const std::string& replace, const std::string& by)
-{
-    return Replace(kFile, replace, by);
-}
 
 INSTANTIATE_TEST_SUITE_P(File, EdsRule,
-    ::testing::Values(Row {"GoodWithModDateAndLeapDay", Part::File,
-                          std::string(kFile) + "  ModDate = 02-29-2028;\n  ModTime = 23:59:59;\n"},
-        Row {"IsoDate", Part::File, File("12-06-2026", "2026-12-06"), 3, "is no date"},
-        Row {"NoSuchDay", Part::File, std::string(kFile) + "  ModDate = 02-29-2026;\n", 6,
-            "ModDate \"02-29-2026\" is no date"},
-        Row {"QuotedDate", Part::File, std::string(kFile) + "  ModDate = \"12-06-2026\";\n", 6,
-            "takes a value without quotes"},
-        Row {"BadTime", Part::File, std::string(kFile) + "  ModTime = 24:00:00;\n", 6,
-            "ModTime \"24:00:00\" is no time hh:mm:ss"},
-        Row {"BadRevision", Part::File, File("1.0", "1"), 5, "Revision \"1\" is no revision"},
-        Row {"DescTextUnquoted", Part::File, File("\"Test device\"", "x"), 2, "DescText takes a string"},
-        Row {"NoCreateDate", Part::File, File("        CreateDate = 12-06-2026;        $ mm-dd-yyyy\n", ""),
-            1, "[File] has no CreateDate"}),
+    ::testing::Values(
+        Row {"GoodWithModDateAndLeapDay", kFile + "  ModDate = 02-29-2028;\n  ModTime = 23:59:59;\n"},
+        Row {"IsoDate", Replace(kFile, "12-06-2026", "2026-12-06"), 3, "is no date"},
+        Row {"NoSuchDay", kFile + "  ModDate = 02-29-2026;\n", 6, "ModDate \"02-29-2026\" is no date"},
+        Row {"QuotedDate", kFile + "  ModDate = \"12-06-2026\";\n", 6, "takes a value without quotes"},
+        Row {"BadTime", kFile + "  ModTime = 24:00:00;\n", 6, "ModTime \"24:00:00\" is no time hh:mm:ss"},
+        Row {"BadRevision", Replace(kFile, "1.0", "1"), 5, "Revision \"1\" is no revision"},
+        Row {"DescTextUnquoted", Replace(kFile, "\"Test device\"", "x"), 2, "DescText takes a string"},
+        Row {"NoCreateDate", Replace(kFile, "        CreateDate = 12-06-2026;        $ mm-dd-yyyy\n", ""), 1,
+            "[File] has no CreateDate"}),
     Name);
 
-std::string Device(const std::string& replace, const std::string& by)
-{
-    return Replace(kDevice, replace, by);
-}
-
 INSTANTIATE_TEST_SUITE_P(Device, EdsRule,
-    ::testing::Values(Row {"GoodHexAndCatalog", Part::Device,
-                          Device("VendCode = 1039;", "VendCode = 0x040F;") + "  Catalog = \"KR39\";\n"},
-        Row {"VendCodeAboveUint", Part::Device, Device("1039", "65536"), 2,
-            "VendCode 65536 is outside 0..65535"},
-        Row {"ProdTypeNoNumber", Part::Device, Device("ProdType = 12", "ProdType = twelve"), 4,
+    ::testing::Values(
+        Row {"GoodHexAndCatalog",
+            Replace(kDevice, "VendCode = 1039;", "VendCode = 0x040F;") + "  Catalog = \"KR39\";\n"},
+        Row {"VendCodeAboveUint", Replace(kDevice, "1039", "65536"), 2, "VendCode 65536 is outside 0..65535"},
+        Row {"ProdTypeNoNumber", Replace(kDevice, "ProdType = 12", "ProdType = twelve"), 4,
             "ProdType \"twelve\" is no number"},
-        Row {"ProdCodeNegative", Part::Device, Device("ProdCode = 39", "ProdCode = -1"), 6,
-            "outside 0..65535"},
-        Row {"MajRevZero", Part::Device, Device("MajRev = 1", "MajRev = 0"), 7, "MajRev 0 is outside 1..127"},
-        Row {"MajRev128", Part::Device, Device("MajRev = 1", "MajRev = 128"), 7, "outside 1..127"},
-        Row {"MinRev256", Part::Device, Device("MinRev = 1", "MinRev = 256"), 8,
-            "MinRev 256 is outside 1..255"},
-        Row {"ProdNameUnquoted", Part::Device, Device("\"Test\"", "Test"), 9, "ProdName takes a string"},
-        Row {"CatalogTwoFields", Part::Device, std::string(kDevice) + "  Catalog = \"a\", \"b\";\n", 10,
+        Row {"ProdCodeNegative", Replace(kDevice, "ProdCode = 39", "ProdCode = -1"), 6, "outside 0..65535"},
+        Row {"MajRevZero", Replace(kDevice, "MajRev = 1", "MajRev = 0"), 7, "MajRev 0 is outside 1..127"},
+        Row {"MajRev128", Replace(kDevice, "MajRev = 1", "MajRev = 128"), 7, "outside 1..127"},
+        Row {"MinRev256", Replace(kDevice, "MinRev = 1", "MinRev = 256"), 8, "MinRev 256 is outside 1..255"},
+        Row {"ProdNameUnquoted", Replace(kDevice, "\"Test\"", "Test"), 9, "ProdName takes a string"},
+        Row {"CatalogTwoFields", kDevice + "  Catalog = \"a\", \"b\";\n", 10,
             "Catalog has 2 fields; it takes 1"},
-        Row {"NoVendName", Part::Device, Device("        VendName = \"KR39 Systems\";\n", ""), 1,
+        Row {"NoVendName", Replace(kDevice, "        VendName = \"KR39 Systems\";\n", ""), 1,
             "[Device] has no VendName"}),
     Name);
 
-std::string Io(const std::string& replace, const std::string& by)
-{
-    return Replace(kIoInfo, replace, by);
-}
-
 INSTANTIATE_TEST_SUITE_P(IoInfo, EdsRule,
-    ::testing::Values(Row {"GoodStrobeWithoutOutput", Part::IoInfo,
-                          std::string(kIoInfo) + "  StrobeInfo = 0x000F,\n    1,\n    0;\n"},
-        Row {"DefaultNoNumber", Part::IoInfo, Io("0x0001;", "poll;"), 2, "Default \"poll\" is no number"},
-        Row {"PollInfoNamesMissingInput", Part::IoInfo,
-            std::string(kIoInfo) + "  COSInfo = 0x0004,\n    2,\n    1;\n", 7,
+    ::testing::Values(Row {"GoodStrobeWithoutOutput", kIoInfo + "  StrobeInfo = 0x000F,\n    1,\n    0;\n"},
+        Row {"DefaultNoNumber", Replace(kIoInfo, "0x0001;", "poll;"), 2, "Default \"poll\" is no number"},
+        Row {"PollInfoNamesMissingInput", kIoInfo + "  COSInfo = 0x0004,\n    2,\n    1;\n", 7,
             "COSInfo names Input2, which is not defined"},
-        Row {"PollInfoNamesMissingOutput", Part::IoInfo, Io("0x0001, 1, 1;", "0x0001, 1, 3;"), 3,
+        Row {"PollInfoNamesMissingOutput", Replace(kIoInfo, "0x0001, 1, 1;", "0x0001, 1, 3;"), 3,
             "PollInfo names Output3"},
-        Row {"PollInfoTwoFields", Part::IoInfo, Io("0x0001, 1, 1;", "0x0001, 1;"), 3,
+        Row {"PollInfoTwoFields", Replace(kIoInfo, "0x0001, 1, 1;", "0x0001, 1;"), 3,
             "PollInfo has 2 fields; it takes 3"},
-        Row {"PollInfoMaskAboveWord", Part::IoInfo, Io("0x0001, 1, 1;", "0x10000, 1, 1;"), 3, "mask"},
-        Row {"InputSixFields", Part::IoInfo, Io("\"20 04 24 64 30 03\", \"\";", "\"20 04 24 64 30 03\";"), 4,
+        Row {"PollInfoMaskAboveWord", Replace(kIoInfo, "0x0001, 1, 1;", "0x10000, 1, 1;"), 3, "mask"},
+        Row {"InputSixFields", Replace(kIoInfo, "\"20 04 24 64 30 03\", \"\";", "\"20 04 24 64 30 03\";"), 4,
             "Input1 has 6 fields; it takes 7"},
-        Row {"PathShorterThanItsSize", Part::IoInfo, Io("\"20 04 24 64 30 03\"", "\"20 04 24 64 30\""), 4,
+        Row {"PathShorterThanItsSize", Replace(kIoInfo, "\"20 04 24 64 30 03\"", "\"20 04 24 64 30\""), 4,
             "Input1 path has 5 bytes, its size says 6"},
-        Row {"PathNoHex", Part::IoInfo, Io("\"20 04 24 64 30 03\"", "\"20 04 24 6G 30 03\""), 4,
+        Row {"PathNoHex", Replace(kIoInfo, "\"20 04 24 64 30 03\"", "\"20 04 24 6G 30 03\""), 4,
             "\"6G\" is no hex byte"},
-        Row {"MoreBitsThanBytes", Part::IoInfo, Io("Input1 = 4, 0,", "Input1 = 4, 33,"), 4,
+        Row {"MoreBitsThanBytes", Replace(kIoInfo, "Input1 = 4, 0,", "Input1 = 4, 33,"), 4,
             "Input1 has 33 bits in 4 bytes"},
-        Row {"NameUnquoted", Part::IoInfo, Io("\"Out\"", "Out"), 5, "Output1 field 4 takes a string"}),
+        Row {"NameUnquoted", Replace(kIoInfo, "\"Out\"", "Out"), 5, "Output1 field 4 takes a string"}),
     Name);
 
-std::string Params(const std::string& body, int maxInst = 2)
+// The fields of a parameter without the enumerated-strings bit from the descriptor on: data type
+// and size, then minimum, maximum and default.
+std::string Plain(const std::string& type, const std::string& limits)
 {
-    return "[ParamClass]\n        MaxInst = " + std::to_string(maxInst) + ";\n[Params]\n" + body;
+    return "0x0000, " + type + ", \"A\", \"\", \"\", " + limits;
 }
-const std::string kEnum1 = "        Enum1 = 0,\"Off\",1,\"On\",2,\"Auto\";\n";
-// Param1 with its Enum1, then Param2 with `rest` (from the descriptor on); its defects are on line 6.
-std::string Second(const std::string& rest)
+// Param1 with its Enum1, then Param2 of `type` and `limits`; its defects are on line 6.
+std::string Second(const std::string& type, const std::string& limits)
 {
-    return Params(Param(1) + kEnum1 + Param(2, rest));
+    return Params(Param(1) + kEnum1 + Param(2, Plain(type, limits)));
 }
-// The same with Param2 written whole from `head` (reserved, link path size, link path).
-std::string SecondWhole(const std::string& head, const std::string& tail = ", 0;\n")
-{
-    return Params(Param(1) + kEnum1 + "        Param2 = " + head
-        + ", \"20 64 24 01 30 01\", 0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 1, 0, 1,1,1,0, 0,0,0,0" + tail);
-}
+const std::string kSecond = Second("0xC6, 1", "0, 1, 0");
 
 INSTANTIATE_TEST_SUITE_P(Params, EdsRule,
     ::testing::Values(
-        Row {"GoodRealStringAndOpenLimits", Part::Params,
+        Row {"GoodRealStringAndOpenLimits",
             Params(Param(1, "0x0000, 0xCA, 4, \"Gain\", \"V\", \"Help\", -1.5, 2.5e1, 0.5")
                     + Param(2, "0x0010, 0xDA, 1, \"Text\", \"\", \"Help\", 0, 20, \" \"")
                     + Param(3, "0x0000, 0xC3, 2, \"Open\", \"\", \"Help\", , , ")
                     + "        Param4 = 0, , \"\", 0x0000, 0xC1, 1, \"Flag\", \"\", \"\", 0, 1, 0,\n"
                       "                 ,,,, ,,,, ;\n",
                 4)},
-        Row {"GoodEnumParSection", Part::Params,
-            Params(Param(1) + Param(2, "0x0000, 0xC6, 1, \"B\", \"\", \"\", 0, 1, 0"))
+        Row {"GoodEnumParSection",
+            Params(Param(1) + Param(2, Plain("0xC6, 1", "0, 1, 0")))
                 + "[EnumPar]\n  Param1 = \"Off\", \"On\", \"Auto\";\n"},
-        Row {"MaxInstDiffers", Part::Params, Params(Param(1) + kEnum1, 2), 2,
+        Row {"MaxInstDiffers", Params(Param(1) + kEnum1, 2), 2,
             "MaxInst is 2 but [Params] holds 1 ParamN entries"},
-        Row {"NumberGap", Part::Params, Params(Param(1) + kEnum1 + Param(3)), 6,
+        Row {"NumberGap", Params(Param(1) + kEnum1 + Param(3)), 6,
             "Param3 follows Param1; parameters are numbered"},
-        Row {
-            "TwentyFields", Part::Params, SecondWhole("0, 6", ";\n"), 6, "Param2 has 20 fields; it takes 21"},
-        Row {"ReservedNotZero", Part::Params, SecondWhole("1, 6"), 6,
+        Row {"TwentyFields", Replace(kSecond, "Param2 = 0, 6", "Param2 = 0"), 6,
+            "Param2 has 20 fields; it takes 21"},
+        Row {"ReservedNotZero", Replace(kSecond, "Param2 = 0", "Param2 = 1"), 6,
             "Param2 reserved field is \"1\"; it must be 0"},
-        Row {"LinkPathSizeDiffers", Part::Params, SecondWhole("0, 4"), 6,
+        Row {"LinkPathSizeDiffers", Replace(kSecond, "Param2 = 0, 6", "Param2 = 0, 4"), 6,
             "Param2 link path has 6 bytes, its size says 4"},
-        Row {"UnknownDataType", Part::Params, Second("0x0000, 0xE0, 1, \"A\", \"\", \"\", 0, 1, 0"), 6,
+        Row {"UnknownDataType", Second("0xE0, 1", "0, 1, 0"), 6,
             "Param2 data type 0xE0 is no known data type"},
-        Row {"SizeOfTypeDiffers", Part::Params, Second("0x0000, 0xC7, 1, \"A\", \"\", \"\", 0, 1, 0"), 6,
-            "Param2 data size is 1, UINT takes 2"},
-        Row {"MaxBelowMin", Part::Params, Second("0x0000, 0xC6, 1, \"A\", \"\", \"\", 5, 4, 5"), 6,
-            "Param2 maximum 4 is below its minimum 5"},
-        Row {"DefaultAboveMax", Part::Params, Second("0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 4, 5"), 6,
-            "Param2 default 5 is above its maximum 4"},
-        Row {"MinimumOutsideType", Part::Params, Second("0x0000, 0xC6, 1, \"A\", \"\", \"\", -1, 4, 0"), 6,
+        Row {"SizeOfTypeDiffers", Second("0xC7, 1", "0, 1, 0"), 6, "Param2 data size is 1, UINT takes 2"},
+        Row {"MaxBelowMin", Second("0xC6, 1", "5, 4, 5"), 6, "Param2 maximum 4 is below its minimum 5"},
+        Row {"DefaultAboveMax", Second("0xC6, 1", "0, 4, 5"), 6, "Param2 default 5 is above its maximum 4"},
+        Row {"MinimumOutsideType", Second("0xC6, 1", "-1, 4, 0"), 6,
             "Param2 minimum -1 is outside the range of USINT"},
-        Row {"BoolAboveOne", Part::Params, Second("0x0000, 0xC1, 1, \"A\", \"\", \"\", 0, 2, 0"), 6,
-            "maximum 2 is outside the range of BOOL"},
-        Row {"EnumWithoutBit", Part::Params,
-            Params(Param(1, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 2, 1") + kEnum1, 1), 5,
+        Row {"BoolAboveOne", Second("0xC1, 1", "0, 2, 0"), 6, "maximum 2 is outside the range of BOOL"},
+        Row {"EnumWithoutBit", Params(Param(1, Plain("0xC6, 1", "0, 2, 1")) + kEnum1, 1), 5,
             "Enum1 belongs to Param1, whose descriptor lacks the enumerated-strings bit"},
-        Row {"BitWithoutEnum", Part::Params,
-            Params(Param(1) + Param(2, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 1, 0")), 4,
+        Row {"BitWithoutEnum", Params(Param(1) + Param(2, Plain("0xC6, 1", "0, 1, 0"))), 4,
             "Param1 has the enumerated-strings bit 0x0002 but no Enum1"},
-        Row {"EnumBeforeItsParam", Part::Params,
-            Params(
-                "        Enum1 = 0,\"Off\";\n" + Param(1, "0x0000, 0xC6, 1, \"A\", \"\", \"\", 0, 2, 1"), 1),
-            4, "Enum1 stands before or without its Param1"},
-        Row {"EnumValueOutsideRange", Part::Params,
-            Params(Param(1) + "        Enum1 = 0,\"Off\",3,\"Never\";\n", 1), 5,
+        Row {"EnumBeforeItsParam",
+            Params("        Enum1 = 0,\"Off\";\n" + Param(1, Plain("0xC6, 1", "0, 2, 1")), 1), 4,
+            "Enum1 stands before or without its Param1"},
+        Row {"EnumValueOutsideRange", Params(Param(1) + "        Enum1 = 0,\"Off\",3,\"Never\";\n", 1), 5,
             "Enum1 value 3 is outside Param1's range 0..2"},
-        Row {"EnumValueTwice", Part::Params, Params(Param(1) + "        Enum1 = 0,\"Off\",0,\"Zero\";\n", 1),
-            5, "Enum1 lists the value 0 twice"},
-        Row {"EnumOddFields", Part::Params, Params(Param(1) + "        Enum1 = 0,\"Off\",1;\n", 1), 5,
+        Row {"EnumValueTwice", Params(Param(1) + "        Enum1 = 0,\"Off\",0,\"Zero\";\n", 1), 5,
+            "Enum1 lists the value 0 twice"},
+        Row {"EnumOddFields", Params(Param(1) + "        Enum1 = 0,\"Off\",1;\n", 1), 5,
             "odd number of fields"},
-        Row {"EnumTextUnquoted", Part::Params, Params(Param(1) + "        Enum1 = 0,Off;\n", 1), 5,
+        Row {"EnumTextUnquoted", Params(Param(1) + "        Enum1 = 0,Off;\n", 1), 5,
             "Enum1 text \"Off\" is no string"},
-        Row {"EnumParForMissingParam", Part::Params,
-            Params(Param(1) + kEnum1, 1) + "[EnumPar]\n  Param7 = \"x\";\n", 7,
+        Row {"EnumParForMissingParam", Params(Param(1) + kEnum1, 1) + "[EnumPar]\n  Param7 = \"x\";\n", 7,
             "[EnumPar] Param7 names no parameter"}),
     Name);
 
-// The vendor files beside the repository, when they are there: real files pass without errors.
-fs::path VendorExamples()
-{
-    if (const char* dir = std::getenv("KR39_EDS_EXAMPLES"))
-        return dir;
-    return fs::path(KR39_SOURCE_DIR) / ".." / "shared" / "eds-examples";
-}
-
 } // namespace
 
+// The vendor files beside the repository, when they are there: real files pass without errors.
 TEST(EdsCheckVendorFiles, PassWithoutErrors)
 {
-    const auto dir = VendorExamples();
+    const char* given = std::getenv("KR39_EDS_EXAMPLES");
+    const auto dir
+        = given != nullptr ? fs::path(given) : fs::path(KR39_SOURCE_DIR) / ".." / "shared" / "eds-examples";
     const char* const files[]
         = {"476297.eds", "DNS_V5_EXTENDED_CONFIG_DEMO.EDS", "HILSCHER NETX90 DN DNS.EDS"};
     if (!fs::exists(dir / files[0]))

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <random>
 #include <tuple>
 
@@ -20,7 +19,7 @@ TEST(EdsRules, LineClassesAndNumberTexts)
         EXPECT_EQ(IsEnumerationLine(line), enumeration) << line;
     }
     EXPECT_EQ(SlotNoText(1) + SlotNoText(10) + SlotNoText(16) + SlotNoText(300), "010A1012C");
-    EXPECT_EQ(BoxNoText(2) + "|" + BoxNoText(123), "Box 02 |Box 123 ");
+    EXPECT_EQ(BoxNoText(2) + "|" + BoxNoText(10) + "|" + BoxNoText(123), "Box 02 |Box 10 |Box 123 ");
 }
 
 namespace {
@@ -29,10 +28,10 @@ struct LineCase {
     const char* name;
     std::string_view line;
     bool blockBefore;
-    // Expected: the written line (nothing when the block is closed after the line), the
-    // counter after the line (starting at 4, module number 2), the block state after it; or,
-    // with `fails` set, a failure naming the file and the line.
-    std::optional<std::string_view> written;
+    // Expected: the output (the written line with its CR LF, or nothing), the counter after the
+    // line (starting at 4, module number 2), the block state after it; or, with `fails` set, a
+    // failure naming the file and the line.
+    std::string_view written;
     int counterAfter;
     bool blockAfter;
     bool fails = false;
@@ -59,28 +58,24 @@ TEST_P(ModuleLine, IsRewrittenByTheModuleRules)
     }
     EXPECT_EQ(run.ParameterCounter, c.counterAfter);
     EXPECT_EQ(block, c.blockAfter);
-    if (c.written)
-        EXPECT_EQ(run.Output.Build(), std::string(*c.written) + "\r\n");
-    else
-        EXPECT_EQ(run.Output.Build(), "");
+    EXPECT_EQ(run.Output.Build(), c.written);
 }
 
 INSTANTIATE_TEST_SUITE_P(EdsRules, ModuleLine,
-    ::testing::Values(
-        LineCase {"ParamCountedOutsideBlock", "Param1 = <BOXNO>x", false, std::nullopt, 5, false},
-        LineCase {"Renumbered", "Param3 = <BOXNO>0,1", true, "Param5= Box 02 0,1", 5, true},
-        LineCase {"TwoEquals", "Param1 = a = <BOXNO>b", true, "Param5= Box 02 b", 5, true},
-        LineCase {"ParamWithoutEquals", "Param1 <BOXNO>", true, "Param1 <BOXNO>", 4, true},
-        LineCase {"ParamAndEnum", "Param7 Enum7 = <BOXNO>", true, "Param5= Box 02 ", 5, true},
-        LineCase {"Enum", "Enum1 = 0,\"Off\",1,\"On\";", true, "Enum4= 0,\"Off\",1,\"On\";", 4, true},
-        LineCase {"EnumWithoutEquals", "Enum1 x", true, "Enum1 x", 4, true},
-        LineCase {"Start", "$ <START> of block", false, "", 4, true},
-        LineCase {"Stop", "<STOP>", true, std::nullopt, 4, false},
-        LineCase {"SlotTwice", "a <SLOTNO> b <SLOTNO> c", true, "a 02 c", 4, true},
-        LineCase {
-            "SlotInParam", "Param1 = \"24 <SLOTNO>\",<BOXNO>", true, "Param5= \"24 02\",Box 02 ", 5, true},
-        LineCase {"EqualsBeforeParam", "a=Param <BOXNO>", true, "a=Param5=Param Box 02 ", 5, true},
-        LineCase {"ParameterLineWithoutBoxNoFails", "Param1 = 0,1", false, std::nullopt, 5, false, true}),
+    ::testing::Values(LineCase {"ParamCountedOutsideBlock", "Param1 = <BOXNO>x", false, "", 5, false},
+        LineCase {"Renumbered", "Param3 = <BOXNO>0,1", true, "Param5= Box 02 0,1\r\n", 5, true},
+        LineCase {"TwoEquals", "Param1 = a = <BOXNO>b", true, "Param5= Box 02 b\r\n", 5, true},
+        LineCase {"ParamWithoutEquals", "Param1 <BOXNO>", true, "Param1 <BOXNO>\r\n", 4, true},
+        LineCase {"ParamAndEnum", "Param7 Enum7 = <BOXNO>", true, "Param5= Box 02 \r\n", 5, true},
+        LineCase {"Enum", "Enum1 = 0,\"Off\",1,\"On\";", true, "Enum4= 0,\"Off\",1,\"On\";\r\n", 4, true},
+        LineCase {"EnumWithoutEquals", "Enum1 x", true, "Enum1 x\r\n", 4, true},
+        LineCase {"Start", "$ <START> of block", false, "\r\n", 4, true},
+        LineCase {"Stop", "<STOP>", true, "", 4, false},
+        LineCase {"SlotTwice", "a <SLOTNO> b <SLOTNO> c", true, "a 02 c\r\n", 4, true},
+        LineCase {"SlotInParam", "Param1 = \"24 <SLOTNO>\",<BOXNO>", true, "Param5= \"24 02\",Box 02 \r\n", 5,
+            true},
+        LineCase {"EqualsBeforeParam", "a=Param <BOXNO>", true, "a=Param5=Param Box 02 \r\n", 5, true},
+        LineCase {"ParameterLineWithoutBoxNoFails", "Param1 = 0,1", false, "", 5, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EdsRules, ReplaceAllReplacesEveryOccurrenceInOnePass)
@@ -116,8 +111,8 @@ TEST(EdsRules, ReplacingTagsLineByLineGivesTheWholeTextReplacement)
         for (const auto& [tag, value] : tags)
             ReplaceAll(whole, tag, value);
         std::string byLine;
-        std::size_t start = 0;
-        for (std::size_t lf = text.find('\n'); start <= text.size(); lf = text.find('\n', start)) {
+        for (std::size_t start = 0, lf = 0; lf != std::string::npos; start = lf + 1) {
+            lf = text.find('\n', start);
             const std::string original
                 = text.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
             // A line appended to a run gets the same replacement, with CR LF.
@@ -128,7 +123,6 @@ TEST(EdsRules, ReplacingTagsLineByLineGivesTheWholeTextReplacement)
             ReplaceTags(line, tags);
             ASSERT_EQ(run.Output.Build(), line + "\r\n") << "round " << round;
             byLine += line + (lf == std::string::npos ? "" : "\n");
-            start = lf == std::string::npos ? text.size() + 1 : lf + 1;
         }
         ASSERT_EQ(byLine, whole) << "text " << ::testing::PrintToString(text) << " round " << round;
     }

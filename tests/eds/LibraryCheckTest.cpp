@@ -3,8 +3,6 @@
 #include "eds/LibraryCheck.h"
 #include "../TestSupport.h"
 
-#include <functional>
-
 using namespace kr39;
 using kr39test::ReadBytes;
 using kr39test::WriteBytes;
@@ -21,27 +19,17 @@ std::string Describe(const std::vector<LibraryFinding>& findings)
     return text;
 }
 
+// A library file with its first `What` replaced by `By`, or removed when `What` is empty, and
+// the finding that names it (or the EDS of a station, `Eds`, generated with it).
 struct Broken {
     std::string Name;
-    std::function<void(const fs::path& dir)> Break;
-    std::string File; // the file the finding names: in the library folder, or a station's EDS
+    std::string File;
+    std::string What, By;
     int Line;
     std::string Message;
+    std::string Eds = {};
+    friend void PrintTo(const Broken& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const Broken& c, std::ostream* os)
-{
-    *os << c.Name;
-}
-
-// Replaces the first `what` in a file of the library copy by `by`.
-void Edit(const fs::path& file, const std::string& what, const std::string& by)
-{
-    auto text = ReadBytes(file);
-    const auto at = text.find(what);
-    ASSERT_NE(at, std::string::npos) << what;
-    WriteBytes(file, text.replace(at, what.size(), by));
-}
 
 class LibraryCheck : public kr39test::TempDir, public ::testing::WithParamInterface<Broken> { };
 
@@ -57,10 +45,17 @@ TEST_P(LibraryCheck, NamesTheDefect)
 {
     const auto& c = GetParam();
     fs::copy(kModules, dir / "modules");
-    c.Break(dir / "modules");
+    const auto broken = dir / "modules" / c.File;
+    auto text = ReadBytes(broken);
+    const auto at = text.find(c.What);
+    ASSERT_NE(at, std::string::npos) << c.What;
+    if (c.What.empty())
+        fs::remove(broken);
+    else
+        WriteBytes(broken, text.replace(at, c.What.size(), c.By));
     const auto findings = CheckModuleLibrary(dir / "modules");
     // Compared as paths, so that either separator names the same file.
-    const auto file = c.File.starts_with("station[") ? fs::path(c.File) : dir / "modules" / c.File;
+    const auto file = c.Eds.empty() ? broken : fs::path(c.Eds);
     bool found = false;
     for (const auto& f : findings) {
         found |= fs::path(f.File) == file && f.Finding.Line == c.Line && f.Finding.Level == Severity::Error
@@ -71,37 +66,22 @@ TEST_P(LibraryCheck, NamesTheDefect)
 }
 
 INSTANTIATE_TEST_SUITE_P(BrokenCopies, LibraryCheck,
-    ::testing::Values(Broken {"ModuleFileMissing", [](const fs::path& d) { fs::remove(d / "KR39PS24.dat"); },
-                          "KR39PS24.dat", 0, "the module description file is missing"},
-        Broken {"PictureMissing", [](const fs::path& d) { fs::remove(d / "KR39PS24b.bmp"); }, "KR39PS24b.bmp",
-            0, "the picture is missing"},
-        Broken {"NodePictureMissing", [](const fs::path& d) { fs::remove(d / "KR39NODE000001_07.bmp"); },
-            "KR39NODE000001_07.bmp", 0, "the picture is missing"},
-        Broken {"LineEndLfAlone",
-            [](const fs::path& d) { Edit(d / "KR39PS24.dat", "(special", "\n(special"); }, "KR39PS24.dat", 2,
-            "ends in LF alone"},
-        Broken {"NonAsciiInComment",
-            [](const fs::path& d) { Edit(d / "KR39PS24.dat", "24 V DC", "24 V DC \xB0"); }, "KR39PS24.dat", 2,
+    ::testing::Values(
+        Broken {"ModuleFileMissing", "KR39PS24.dat", "", "", 0, "the module description file is missing"},
+        Broken {"PictureMissing", "KR39PS24b.bmp", "", "", 0, "the picture is missing"},
+        Broken {"NodePictureMissing", "KR39NODE000001_07.bmp", "", "", 0, "the picture is missing"},
+        Broken {"LineEndLfAlone", "KR39PS24.dat", "(special", "\n(special", 2, "ends in LF alone"},
+        Broken {"NonAsciiInComment", "KR39PS24.dat", "24 V DC", "24 V DC \xB0", 2, "a byte outside ASCII"},
+        Broken {"NonAsciiInTemplate", "KR39NODE000001.dat", "KR39 Systems", "KR39 Syst\xE8mes", 18,
             "a byte outside ASCII"},
-        Broken {"NonAsciiInTemplate",
-            [](const fs::path& d) { Edit(d / "KR39NODE000001.dat", "KR39 Systems", "KR39 Syst\xE8mes"); },
-            "KR39NODE000001.dat", 18, "a byte outside ASCII"},
-        Broken {"CatalogWithLf", [](const fs::path& d) { Edit(d / "pn.dat", "\r\n", "\n"); }, "pn.dat", 1,
-            "ends in LF alone"},
-        Broken {"ParameterLineWithoutBoxTag",
-            [](const fs::path& d) { Edit(d / "KR39PS24.dat", "<BOXNO>Supply", "Supply"); }, "KR39PS24.dat", 8,
+        Broken {"CatalogWithLf", "pn.dat", "\r\n", "\n", 1, "ends in LF alone"},
+        Broken {"ParameterLineWithoutBoxTag", "KR39PS24.dat", "<BOXNO>Supply", "Supply", 8,
             "a parameter line holds no \"<BOXNO>\""},
-        Broken {"ModuleFileTooLong",
-            [](const fs::path& d) {
-                WriteBytes(d / "KR39PS24.dat", ReadBytes(d / "KR39PS24.dat") + std::string(32768, ' '));
-            },
-            "KR39PS24.dat", 0, "must be shorter than 32768 bytes"},
-        Broken {"EnumValueOutsideItsParameter",
-            [](const fs::path& d) { Edit(d / "KR39PS24.dat", "1,\"On\"", "2,\"On\""); },
-            "station[KR39PS24].EDS", 110, "Enum6 value 2 is outside Param6's range 0..1"},
-        Broken {"MaxInstWrittenAsANumber",
-            [](const fs::path& d) { Edit(d / "KR39NODE000001.dat", "MaxInst = <INSTNO>", "MaxInst = 5"); },
-            "station[KR39DI08DC24].EDS", 56, "MaxInst is 5 but [Params] holds 7"},
-        Broken {
-            "NoCatalog", [](const fs::path& d) { fs::remove(d / "pn.dat"); }, "pn.dat", 0, "file not found"}),
+        Broken {"ModuleFileTooLong", "KR39PS24.dat", "\r\n", "\r\n" + std::string(32768, ' '), 0,
+            "must be shorter than 32768 bytes"},
+        Broken {"EnumValueOutsideItsParameter", "KR39PS24.dat", "1,\"On\"", "2,\"On\"", 110,
+            "Enum6 value 2 is outside Param6's range 0..1", "station[KR39PS24].EDS"},
+        Broken {"MaxInstWrittenAsANumber", "KR39NODE000001.dat", "MaxInst = <INSTNO>", "MaxInst = 5", 56,
+            "MaxInst is 5 but [Params] holds 7", "station[KR39DI08DC24].EDS"},
+        Broken {"NoCatalog", "pn.dat", "", "", 0, "file not found"}),
     [](const auto& info) { return info.param.Name; });

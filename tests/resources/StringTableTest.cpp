@@ -18,22 +18,13 @@ using namespace kr39;
 
 namespace {
 
-// setenv and unsetenv; on Windows an empty value removes the variable.
+// Sets a variable, or removes it when `value` is null; on Windows an empty value removes it too.
 void SetEnv(const char* name, const char* value)
 {
 #ifdef _WIN32
-    _putenv_s(name, value);
+    _putenv_s(name, value != nullptr ? value : "");
 #else
-    setenv(name, value, 1);
-#endif
-}
-
-void UnsetEnv(const char* name)
-{
-#ifdef _WIN32
-    _putenv_s(name, "");
-#else
-    unsetenv(name);
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
 #endif
 }
 
@@ -52,12 +43,11 @@ TEST(StringTable, LanguageFromTheFirstLocaleVariableThatIsSetAndNoTextOutsideThe
     EXPECT_EQ(ResString(IdsErrorTitle), "Fehler");
     SetEnv("LANGUAGE", "fr");
     EXPECT_EQ(UserLanguage(), Language::English);
-    UnsetEnv("LANGUAGE");
-    UnsetEnv("LC_ALL");
-    UnsetEnv("LC_MESSAGES");
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        SetEnv(name, nullptr);
     SetEnv("LANG", "de_CH.UTF-8");
     EXPECT_EQ(UserLanguage(), Language::German);
-    UnsetEnv("LANG");
+    SetEnv("LANG", nullptr);
     EXPECT_EQ(ResString(IdsErrorTitle), "Error");
     EXPECT_FALSE(LookupString(999, Language::English));
     EXPECT_FALSE(LookupString(1037, Language::German));

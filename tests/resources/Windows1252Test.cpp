@@ -36,12 +36,8 @@ struct EncodeCase {
     const char* Name;
     std::u16string Text;
     std::string Bytes;
+    friend void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const EncodeCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class Windows1252Encode : public ::testing::TestWithParam<EncodeCase> { };
 
