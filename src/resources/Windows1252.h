@@ -21,8 +21,4 @@ QString DecodeForDisplay(std::string_view bytes);
 // that stays whole).
 QString ToolTipText(const QString& text);
 
-// The reverse: a text shown by the widgets back to the bytes of the data files. Characters
-// that Windows-1252 cannot hold become SUB (0x1A), or are left out where they show nothing.
-std::string EncodeWindows1252(const QString& text);
-
 } // namespace kr39
