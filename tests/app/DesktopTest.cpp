@@ -1,8 +1,6 @@
 // The window as a user meets it: the question before unsaved work is replaced, names and folders
 // of the file dialogs, where a failure happened, full texts as tooltips, keys, German texts of
 // Qt's own dialogs, the help file, and the window after a forced shrink.
-#include <QAction>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
@@ -14,10 +12,7 @@
 
 #include "GuiTest.h"
 #include "app/FileCommands.h"
-#include "app/Program.h"
-#include "app/SplashWindow.h"
 #include "app/StatusBar.h"
-#include "catalog/CatalogTree.h"
 #include "resources/Windows1252.h"
 #include "station/StationView.h"
 
@@ -102,8 +97,9 @@ TEST_P(Question, SaveDiscardOrCancel)
     EXPECT_EQ(wentOn, c.GoesOn);
     const fs::path target = c.SaveAsName && *c.SaveAsName ? Temp() / c.SaveAsName : named;
     EXPECT_EQ(fs::exists(target), c.Written);
-    if (!c.GoesOn) // the station and its state are kept
+    if (!c.GoesOn) { // the station and its state are kept
         EXPECT_EQ(window->m_station.Slots[2].PartNo, "KR39DI08DC24");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Question,
@@ -179,23 +175,7 @@ TEST_F(Desktop, RunningOutOfMemoryInGenerateIsTheGenerationMessage)
 
 // --- Texts: tooltips, huge descriptions ---------------------------------------------------------
 
-TEST_F(Desktop, TreeEntriesAndStationLabelsShowTheirTextInFullAsTooltip)
-{
-    const QTreeWidgetItem* group = window->tvCatalog()->FindNode(QStringLiteral("r05"));
-    ASSERT_TRUE(group && group->childCount() > 0);
-    for (int i = 0; i < group->childCount(); ++i)
-        EXPECT_EQ(group->child(i)->toolTip(0), group->child(i)->text(0));
-    EXPECT_EQ(window->tvCatalog()->textElideMode(), Qt::ElideNone);
-
-    Place(3, "KR39SER01"); // a " C " module: it goes to the branch's end
-    auto* description = window->picVexaConf()->findChild<QLabel*>("lblModDesc_4");
-    EXPECT_EQ(description->toolTip(), "Serial interface RS-232 C / RS-485");
-    EXPECT_EQ(window->picVexaConf()->findChild<QLabel*>("lblModPN_4")->toolTip(), "KR39SER01");
-    window->picVexaIO_DblClick(4);
-    EXPECT_EQ(description->toolTip(), "");
-}
-
-TEST_F(Desktop, HugeDescriptionsAreShownCutAfterAFewHundredCharacters)
+TEST_F(Desktop, TextsAreShownInFullAsTooltipAndHugeOnesCutAfterAFewHundredCharacters)
 {
     // A catalog whose module has a description of 1 MB, with " C " at its very end.
     fs::copy(ShippedModules(), Temp() / "modules");
@@ -204,20 +184,30 @@ TEST_F(Desktop, HugeDescriptionsAreShownCutAfterAFewHundredCharacters)
     const std::size_t at = catalog.find("KR39DI08DC24 ") + 13;
     catalog.replace(at, catalog.find('\r', at) - at, huge);
     WriteBytes(Temp() / "modules" / "pn.dat", catalog);
-    auto big = LoadedWindow(Temp() / "modules");
+    window = LoadedWindow(Temp() / "modules");
 
-    const QTreeWidgetItem* group = big->tvCatalog()->FindNode(QStringLiteral("r01"));
-    ASSERT_TRUE(group);
-    const QString entry = group->child(0)->text(0);
+    const QTreeWidgetItem* group = window->tvCatalog()->FindNode(QStringLiteral("r05"));
+    ASSERT_TRUE(group && group->childCount() > 0);
+    for (int i = 0; i < group->childCount(); ++i)
+        EXPECT_EQ(group->child(i)->toolTip(0), group->child(i)->text(0));
+    EXPECT_EQ(window->tvCatalog()->textElideMode(), Qt::ElideNone);
+    const QTreeWidgetItem* cut = window->tvCatalog()->FindNode(QStringLiteral("r01"))->child(0);
+    const QString entry = cut->text(0);
     EXPECT_EQ(entry.size(), static_cast<qsizetype>(DisplayTextLimit) + 1);
     EXPECT_TRUE(entry.endsWith(QChar(0x2026)));
-    EXPECT_LE(group->child(0)->toolTip(0).size(), entry.size() + entry.size() / 40);
+    EXPECT_LE(cut->toolTip(0).size(), entry.size() + entry.size() / 40);
 
-    Place(*big, 13, "KR39DI08DC24"); // its " C " moves it to the branch's end
-    auto* label = big->picVexaConf()->findChild<QLabel*>("lblModDesc_16");
+    Place(3, "KR39SER01"); // a " C " module: it goes to the branch's end
+    auto* description = window->picVexaConf()->findChild<QLabel*>("lblModDesc_4");
+    EXPECT_EQ(description->toolTip(), "Serial interface RS-232 C / RS-485");
+    EXPECT_EQ(window->picVexaConf()->findChild<QLabel*>("lblModPN_4")->toolTip(), "KR39SER01");
+    window->picVexaIO_DblClick(4);
+    EXPECT_EQ(description->toolTip(), "");
+    Place(13, "KR39DI08DC24"); // its " C " moves it to the branch's end
+    auto* label = window->picVexaConf()->findChild<QLabel*>("lblModDesc_16");
     EXPECT_EQ(label->text().size(), static_cast<qsizetype>(DisplayTextLimit) + 1);
     // The station keeps the whole description: the " C " rule still sees it.
-    EXPECT_EQ(big->m_station.Slots[16].Description, huge);
+    EXPECT_EQ(window->m_station.Slots[16].Description, huge);
 }
 
 TEST(DisplayText, ToolTipLinesBreakAtBlanks)
@@ -318,7 +308,7 @@ TEST_F(Desktop, ForcedShrinkGrowsBackWithTheStatusBarIntact)
     const QSize normal = window->size();
     // As a window manager (or xdotool) can, below the window's minimum.
     window->windowHandle()->resize(600, 400);
-    ASSERT_TRUE(WaitFor([&] { return window->size() == normal; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == normal; }, 2000));
     QTest::qWait(50);
     StatusBar* bar = window->sbStatusBar();
     const QRect time = bar->Panel(5)->geometry();

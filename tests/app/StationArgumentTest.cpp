@@ -1,7 +1,6 @@
 // kr39eds STATION.CSE: the station named on the command line is opened after start-up, as Open
 // opens it.
 #include "GuiTest.h"
-#include "app/Program.h"
 #include "app/StatusBar.h"
 
 namespace fs = std::filesystem;
@@ -15,12 +14,8 @@ struct Arguments {
     QStringList Given; // after the program name
     bool Valid;
     const char* Station; // "" for none; relative to the working folder
+    friend void PrintTo(const Arguments& c, std::ostream* os) { *os << c.Name; }
 };
-
-void PrintTo(const Arguments& arguments, std::ostream* out)
-{
-    *out << arguments.Name;
-}
 
 class StationArguments : public ::testing::TestWithParam<Arguments> { };
 
@@ -52,30 +47,26 @@ protected:
         program.SetStationFile(station);
         program.Start();
         MainWindow* window = program.Window();
-        EXPECT_TRUE(WaitFor([&] { return window->IsInitialized(); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->IsInitialized(); }));
         return window;
     }
 };
 
-TEST_F(OpenAtStart, TheStationIsOpenedOnceTheCatalogIsRead)
+TEST_F(OpenAtStart, TheStationIsOpenedOnceTheCatalogIsReadAndItsFailuresAreOpensFailures)
 {
     WriteBytes(Temp() / "Line4.CSE", kTwoModules);
     Program program(ShippedModules());
     MainWindow* window = Started(program, Temp() / "Line4.CSE");
     EXPECT_EQ(window->m_station.CurrentFile, (Temp() / "Line4.CSE").string());
-    EXPECT_EQ(window->m_station.Slots[1].PartNo, "KR39DI08DC24");
     EXPECT_EQ(window->m_station.Slots[4].PartNo, "KR39DO08DC24");
     EXPECT_EQ(window->m_station.Slots[3].PartNo, "Bus"); // normalized as Open leaves it
     EXPECT_EQ(window->windowTitle().toStdString(),
         "KR39 Standard EDS Generator - " + (Temp() / "Line4.CSE").string());
     EXPECT_TRUE(MessageBox::History().isEmpty());
     EXPECT_EQ(ReadBytes(Temp() / "Line4.CSE"), kTwoModules);
-}
 
-TEST_F(OpenAtStart, FailuresAreOpensFailures)
-{
     Program unreadable(ShippedModules());
-    MainWindow* window = Started(unreadable, Temp() / "missing.CSE");
+    window = Started(unreadable, Temp() / "missing.CSE");
     ASSERT_EQ(MessageBox::History().size(), 1);
     EXPECT_EQ(MessageBox::History()[0].Text, "Error when loading data!!!");
     EXPECT_TRUE(window->m_station.CurrentFile.empty());
