@@ -84,18 +84,12 @@ const char* const WindowTexts[][3] = {{"mnuFile", "&File", "&Datei"}, {"mnuHelp"
     {"mnuHelpAbout", "&About", "Inf&o "}, {"#2", "Open", "Öffnen"}, {"#4", "", ""},
     {"#5", "Generate", "Generieren"}, {"caption", "Unknown", "Unbenannt"}};
 
-class Languages : public Shell, public ::testing::WithParamInterface<int> {
-protected:
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        qputenv("LANGUAGE", GetParam() == 1 ? "en_GB" : "de_AT");
-        window = LoadedWindow();
-    }
-};
+class Languages : public Shell, public ::testing::WithParamInterface<int> { };
 
 TEST_P(Languages, MenusToolbarAndCaptionFollowTheUserLanguage)
 {
+    qputenv("LANGUAGE", GetParam() == 1 ? "en_GB" : "de_AT");
+    window = LoadedWindow();
     for (const auto& row : WindowTexts) {
         const QString object = QLatin1String(row[0]);
         QString shown;
@@ -267,7 +261,6 @@ TEST_F(Shell, EachFailureShowsItsMessageOnce)
     EXPECT_EQ(OnlyMessage(), "Error when generating data!!!");
     EXPECT_TRUE(MessageBox::History().back().Detail.contains("KR39DI08DC24.dat"));
     EXPECT_TRUE(FileDialog::History().isEmpty());
-    window->m_modulesDir = ShippedModules();
 
     // A file too short to be a station leaves a new station.
     const std::string sixteen = Repeat(16, "None");

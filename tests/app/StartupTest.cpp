@@ -43,7 +43,7 @@ TEST_F(Startup, SplashFirstThenHiddenWindowThenCatalogAndNewStationThenWindowAft
     EXPECT_EQ(splash->findChild<QLabel*>("lblVersion")->text(), "Version 1.0.6");
     EXPECT_EQ(window->windowTitle(), "KR39 Standard EDS Generator"); // the caption waits for Init
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->IsInitialized(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->IsInitialized(); }, 2500));
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->m_station.Slots[0].PartNo, "KR39NODE000001");
     EXPECT_EQ(window->windowTitle(), "KR39 Standard EDS Generator - Unknown");

@@ -89,16 +89,6 @@ protected:
         return window;
     }
 
-    // Places a catalog module the way a drop does, then redraws and updates the command state.
-    static void Place(MainWindow& window, int slot, const char* partNo)
-    {
-        const auto* entry = window.m_catalog.Find(partNo);
-        ASSERT_NE(entry, nullptr) << partNo;
-        DropModule(window.m_station, window.m_catalog, slot, entry->PartNo + " " + entry->Description);
-        window.DrawStation();
-        window.UpdateCommandState();
-    }
-
     static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
     // Runs the built program as the user starts it, offscreen, with this test's settings.
@@ -126,7 +116,6 @@ protected:
     {
         GuiTest::SetUp();
         window = LoadedWindow();
-        ASSERT_TRUE(window);
     }
     QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
     // Triggers an enabled action; a file dialog it opens answers `answer` (none: cancelled).
@@ -137,8 +126,15 @@ protected:
             FileDialog::SetNextFileName(Q(answer));
         Action(name)->trigger();
     }
-    using GuiTest::Place;
-    void Place(int slot, const char* partNo) { GuiTest::Place(*window, slot, partNo); }
+    // Places a catalog module the way a drop does, then redraws and updates the command state.
+    void Place(int slot, const char* partNo)
+    {
+        const auto* entry = window->m_catalog.Find(partNo);
+        ASSERT_NE(entry, nullptr) << partNo;
+        DropModule(window->m_station, window->m_catalog, slot, entry->PartNo + " " + entry->Description);
+        window->DrawStation();
+        window->UpdateCommandState();
+    }
 
     std::unique_ptr<MainWindow> window;
 };
