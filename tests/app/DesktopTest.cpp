@@ -1,6 +1,6 @@
 // The window as a user meets it: the question before unsaved work is replaced, names and folders
-// of the file dialogs, where a failure happened, full texts as tooltips, keys, German texts of
-// Qt's own dialogs, the help file, and the window after a forced shrink.
+// of the file dialogs, full texts as tooltips, keys, German texts of Qt's own dialogs, the help
+// file, and the window after a forced shrink.
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
@@ -136,26 +136,6 @@ TEST_F(Desktop, DialogsStartInTheStationsFolderElseTheLastOneUsed)
     EXPECT_EQ(requests[3].Folder, Q(Temp() / "b")); // no station file: the last folder
 }
 
-// --- Failures: where, and memory ----------------------------------------------------------------
-
-TEST_F(Desktop, RunningOutOfMemoryInGenerateIsTheGenerationMessage)
-{
-    Place(1, "KR39DI08DC24");
-    Trigger("mnuFileSaveAs", Temp() / "Line4.CSE");
-    // The first progress step fails as an allocation would.
-    auto connection = QObject::connect(window->pbStation(), &QProgressBar::valueChanged, [](int value) {
-        if (value > 0)
-            throw std::bad_alloc();
-    });
-    Trigger("mnuFileGenerate");
-    QObject::disconnect(connection);
-    ASSERT_EQ(MessageBox::History().size(), 1);
-    EXPECT_EQ(MessageBox::History()[0].Text, "Error when generating data!!!");
-    EXPECT_EQ(MessageBox::History()[0].Detail, "There is not enough memory for this operation.");
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(window->pbStation()->value(), 0);
-}
-
 // --- Texts: tooltips, huge descriptions ---------------------------------------------------------
 
 TEST_F(Desktop, TextsAreShownInFullAsTooltipAndHugeOnesCutAfterAFewHundredCharacters)
@@ -191,10 +171,8 @@ TEST_F(Desktop, TextsAreShownInFullAsTooltipAndHugeOnesCutAfterAFewHundredCharac
     EXPECT_EQ(label->text().size(), static_cast<qsizetype>(DisplayTextLimit) + 1);
     // The station keeps the whole description: the " C " rule still sees it.
     EXPECT_EQ(window->m_station.Slots[16].Description, huge);
-}
 
-TEST(DisplayText, ToolTipLinesBreakAtBlanks)
-{
+    // Long tooltips are broken at blanks into lines of up to 80 characters.
     EXPECT_EQ(ToolTipText(QStringLiteral("short text")), "short text");
     const QString words = QString(QStringLiteral("word ")).repeated(40).trimmed();
     const QStringList lines = ToolTipText(words).split('\n');
@@ -202,22 +180,6 @@ TEST(DisplayText, ToolTipLinesBreakAtBlanks)
     for (const QString& line : lines)
         EXPECT_LE(line.size(), 80);
     EXPECT_EQ(lines.join(' '), words);
-}
-
-TEST_F(GuiTest, GermanTotalsCaptionsFitInTheFontOfTheEnglishOnes)
-{
-    qputenv("LANGUAGE", "de_DE");
-    auto window = LoadedWindow();
-    const StationView* view = window->picVexaConf();
-    for (const char* name : {"lblTotInp", "lblTotOut"}) {
-        const auto* caption = view->findChild<QLabel*>(QLatin1String(name));
-        EXPECT_TRUE(caption->text().contains(QString::fromUtf8("nge =")));
-        EXPECT_EQ(caption->font(), view->font());
-        EXPECT_GE(caption->contentsRect().width(), caption->fontMetrics().horizontalAdvance(caption->text()));
-        EXPECT_GE(caption->x(), 0);
-    }
-    const auto* caption = view->findChild<QLabel*>("lblTotInp");
-    EXPECT_GT(view->findChild<QLabel*>("lblTotInputs")->x(), caption->geometry().right());
 }
 
 // --- Keys, German, help ----------------------------------------------------------------------
@@ -282,7 +244,7 @@ TEST_F(Desktop, HelpFileIsBuiltBesideTheProgramAndOpened)
         "Help content could not be found. This application has no help file associated.");
 }
 
-// --- Start-up and the window's size ------------------------------------------------------------
+// --- The window's size ---------------------------------------------------------------------------
 
 TEST_F(Desktop, ForcedShrinkGrowsBackWithTheStatusBarIntact)
 {

@@ -54,20 +54,18 @@ TEST_F(GenerateCheck, TheFileIsTheCommandLinesInEveryLocaleAndPassesTheRules)
     EXPECT_TRUE(window->m_station.Modified); // the station is unchanged
 }
 
-TEST_F(GenerateCheck, WarningsAreCountedInTheStatusBar)
+TEST_F(GenerateCheck, WarningsAreCountedInTheStatusBarAndErrorsShownWithTheirLines)
 {
     Place(1, "KR39PS24");
-    const auto text = SaveAndGenerate("S\xC3\xBC"
-                                      "d \"A\".CSE");
+    auto text = SaveAndGenerate("S\xC3\xBC"
+                                "d \"A\".CSE");
     EXPECT_NE(text.find("$ Station S\xFC"
                         "d _A_, generated"),
         std::string::npos);
     EXPECT_TRUE(MessageBox::History().isEmpty());
     EXPECT_EQ(window->sbStatusBar()->PanelText(1), "Status: OK (1 warning)");
-}
 
-TEST_F(GenerateCheck, ErrorsAreShownWithTheirLinesAndTheFileStays)
-{
+    // A library whose EDS files break the rules: the file is written, its errors are shown.
     fs::copy(ShippedModules(), Temp() / "modules");
     auto tmpl = ReadBytes(Temp() / "modules" / "KR39NODE000001.dat");
     tmpl.replace(tmpl.find("MaxInst = <INSTNO>"), 18, "MaxInst = 3");
@@ -75,7 +73,7 @@ TEST_F(GenerateCheck, ErrorsAreShownWithTheirLinesAndTheFileStays)
     WriteBytes(Temp() / "modules" / "KR39NODE000001.dat", tmpl);
     window = LoadedWindow(Temp() / "modules");
     Place(1, "KR39PS24");
-    const auto text = SaveAndGenerate("Line4.CSE");
+    text = SaveAndGenerate("Line4.CSE");
     EXPECT_NE(text.find("MaxInst = 3;"), std::string::npos);
     ASSERT_EQ(MessageBox::History().size(), 1);
     const auto& box = MessageBox::History().back();

@@ -17,6 +17,7 @@
 #include "app/ResourceStrings.h"
 #include "app/StatusBar.h"
 #include "catalog/Catalog.h"
+#include "station/StationView.h"
 
 namespace fs = std::filesystem;
 using namespace kr39;
@@ -78,7 +79,8 @@ TEST(Texts, PlaceholdersAreReplacedByTheirRules)
     EXPECT_EQ(exact->font(), form.font()); // every control takes the window's font
 }
 
-// Menu titles and entries, toolbar tips ("#n") and the caption's end, in English and German.
+// Menu titles and entries, toolbar tips ("#n") and the caption's end, in English and German;
+// the totals captions fit in either.
 const char* const WindowTexts[][3] = {{"mnuFile", "&File", "&Datei"}, {"mnuHelp", "&Help", "&Hilfe"},
     {"mnuFileOpen", "&Open...", "Ö&ffnen..."}, {"mnuFileSaveAs", "Save &as...", "Speichern &unter..."},
     {"mnuHelpAbout", "&About", "Inf&o "}, {"#2", "Open", "Öffnen"}, {"#4", "", ""},
@@ -86,7 +88,7 @@ const char* const WindowTexts[][3] = {{"mnuFile", "&File", "&Datei"}, {"mnuHelp"
 
 class Languages : public Shell, public ::testing::WithParamInterface<int> { };
 
-TEST_P(Languages, MenusToolbarAndCaptionFollowTheUserLanguage)
+TEST_P(Languages, MenusToolbarCaptionAndTotalsFollowTheUserLanguage)
 {
     qputenv("LANGUAGE", GetParam() == 1 ? "en_GB" : "de_AT");
     window = LoadedWindow();
@@ -103,6 +105,16 @@ TEST_P(Languages, MenusToolbarAndCaptionFollowTheUserLanguage)
             shown = Action(row[0])->text();
         EXPECT_EQ(shown, QString::fromUtf8(row[GetParam()])) << row[0];
     }
+    // The totals captions fit in the font of the view, left of their values.
+    const StationView* view = window->picVexaConf();
+    for (const char* name : {"lblTotInp", "lblTotOut"}) {
+        const auto* caption = view->findChild<QLabel*>(QLatin1String(name));
+        EXPECT_EQ(caption->font(), view->font());
+        EXPECT_GE(caption->contentsRect().width(), caption->fontMetrics().horizontalAdvance(caption->text()));
+        EXPECT_GE(caption->x(), 0);
+    }
+    EXPECT_GT(view->findChild<QLabel*>("lblTotInputs")->x(),
+        view->findChild<QLabel*>("lblTotInp")->geometry().right());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Languages, ::testing::Values(1, 2),
@@ -250,6 +262,19 @@ TEST_F(Shell, EachFailureShowsItsMessageOnce)
     EXPECT_EQ(FileDialog::History()[0].ProposedName, "first");
     EXPECT_EQ(OnlyMessage(), "Error when generating data!!!");
     EXPECT_TRUE(MessageBox::History().back().Detail.contains("no-such-dir"));
+
+    // Running out of memory in the run: the same message, the hourglass and the bar reset.
+    MessageBox::ClearHistory();
+    const auto thrower = QObject::connect(window->pbStation(), &QProgressBar::valueChanged, [](int value) {
+        if (value > 0)
+            throw std::bad_alloc();
+    });
+    Trigger("mnuFileGenerate");
+    QObject::disconnect(thrower);
+    EXPECT_EQ(OnlyMessage(), "Error when generating data!!!");
+    EXPECT_EQ(MessageBox::History().back().Detail, "There is not enough memory for this operation.");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(window->pbStation()->value(), 0);
 
     // A module description file that is missing: the run fails before any dialog.
     fs::copy(ShippedModules(), Temp() / "modules");

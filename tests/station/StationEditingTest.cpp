@@ -65,7 +65,7 @@ protected:
     kr39::StationView* view = nullptr;
 };
 
-TEST_F(StationEditingTest, APressChoosesWhatTheDropsPlace)
+TEST_F(StationEditingTest, APressChoosesWhatTheDropsPlaceAndADoubleClickRemoves)
 {
     // A press on the root places nothing; one on a group only redraws.
     PressInTree("r");
@@ -95,10 +95,8 @@ TEST_F(StationEditingTest, APressChoosesWhatTheDropsPlace)
     EXPECT_TRUE(SaveEnabled());
     EXPECT_EQ(tree->DragText(), "KR39DI16DC24 16 DI 24 V DC, 3 ms");
     EXPECT_EQ(view->findChild<QLabel*>("lblMod_4")->text(), "2");
-}
 
-TEST_F(StationEditingTest, DoubleClickRemovesAndFreesTheFillers)
-{
+    // A double-click on a module removes it and frees its fillers.
     PressInTree("KR39DI08DC24");
     DropOn(7);
     ASSERT_EQ(PartNos(5, 8), "Bus Bus KR39DI08DC24 None");
