@@ -115,7 +115,6 @@ TEST(Extension, AddedOnlyWhenTheNameHasNone)
 
 TEST_F(Desktop, DialogsStartInTheStationsFolderElseTheLastOneUsed)
 {
-    EXPECT_EQ(FileDialog::LastFolder(), QDir::homePath()); // nothing used yet
     fs::create_directories(Temp() / "a");
     fs::create_directories(Temp() / "b");
     Place(1, "KR39DI08DC24");
@@ -123,13 +122,12 @@ TEST_F(Desktop, DialogsStartInTheStationsFolderElseTheLastOneUsed)
     EXPECT_EQ(window->windowTitle().section(" - ", 1), Q(Temp() / "a" / "one.CSE"));
     Trigger("mnuFileGenerate", Temp() / "b" / "x"); // the last folder used becomes b
     EXPECT_TRUE(fs::exists(Temp() / "b" / "x.EDS"));
-    EXPECT_FALSE(fs::exists(Temp() / "b" / "x"));
     Trigger("mnuFileSaveAs"); // cancelled
     Trigger("mnuFileNew");
     Trigger("mnuFileOpen"); // cancelled
     const auto& requests = FileDialog::History();
     ASSERT_EQ(requests.size(), 4);
-    EXPECT_EQ(requests[0].Folder, QDir::homePath());
+    EXPECT_EQ(requests[0].Folder, QDir::homePath()); // nothing used yet
     EXPECT_EQ(requests[1].Folder, Q(Temp() / "a")); // the station's folder
     EXPECT_EQ(requests[1].ProposedName, "one");
     EXPECT_EQ(requests[2].Folder, Q(Temp() / "a"));
