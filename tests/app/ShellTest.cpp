@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include "GuiTest.h"
 #include "app/AboutDialog.h"
@@ -165,16 +166,26 @@ TEST(MainLayout, WorkedExampleAndNegativeSizes)
     EXPECT_FALSE(ComputeMainLayout({13605, 600, 420, 270, 900, 600}));
 }
 
-TEST_F(Shell, WindowKeepsItsMinimumSizeAndControlsFollowAResize)
+TEST_F(Shell, WindowKeepsItsMinimumSizeEvenWhenForcedAndControlsFollowAResize)
 {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     auto geometry = [&](const char* name) { return window->findChild<QWidget*>(name)->geometry(); };
     window->resize(300, 200);
-    EXPECT_EQ(window->size(),
-        QSize(909,
-            662 + window->menuBar()->height() + window->sbStatusBar()->height()
-                + window->Commands()->tbToolBar->height()));
+    const QSize minimum(909,
+        662 + window->menuBar()->height() + window->sbStatusBar()->height()
+            + window->Commands()->tbToolBar->height());
+    EXPECT_EQ(window->size(), minimum);
+    // Forced below it, as a window manager (or xdotool) can, it grows back with the status bar
+    // intact: the time inside at its right end, the progress bars clear of the date.
+    window->windowHandle()->resize(600, 400);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == minimum; }, 2000));
+    QTest::qWait(50);
+    StatusBar* bar = window->sbStatusBar();
+    const QRect time = bar->Panel(5)->geometry();
+    EXPECT_TRUE(bar->rect().contains(time)) << time.x();
+    EXPECT_GT(time.left(), bar->width() - 100);
+    EXPECT_LT(window->pbBox()->geometry().right(), bar->Panel(4)->mapTo(window.get(), QPoint(0, 0)).x());
     window->resize(1000, 800);
     const QRect tree = geometry("tvCatalog");
     const QRect view = geometry("picVexaConf");
