@@ -1,12 +1,16 @@
-// The station view: DrawStation on the station's edge cases, drag feedback and drops.
+// The station view: DrawStation on the station's edge cases, drag feedback and drops; then placing
+// and removing modules in the main window: presses in the catalog tree, synthetic drops on the slot
+// widgets, double-clicks on the slot pictures, and what follows each of them.
 #include <QLabel>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <map>
 #include <vector>
 
 #include "../support/GuiTest.h"
+#include "app/StatusBar.h"
 #include "resources/ResourcePictures.h"
 #include "station/StationView.h"
 
@@ -103,9 +107,9 @@ TEST_F(StationViewTest, ElementsSitAtTheirDesignedPlaces)
     EXPECT_EQ(view.childAt(Label("lblSlot", 3)->geometry().center()), Label("lblSlot", 3));
 }
 
-TEST_F(StationViewTest, PicturesVariantsAndModuleNumbers)
+TEST_F(StationViewTest, PicturesVariantsModuleNumbersTextsAndTotals)
 {
-    Put({{3, "M3"}, {4, "M4"}, {6, "B"}, {9, "C"}, {16, "D"}});
+    Put({{3, "M3", 16, 0}, {4, "M4", 0, 8}, {6, "B", 32767, 1}, {9, "C"}, {16, "D"}});
     Draw();
     EXPECT_EQ(Shown(0), "NODE1_15.bmp");
     // slot -> file shown ("104" for the filler) and module number shown in red
@@ -127,6 +131,16 @@ TEST_F(StationViewTest, PicturesVariantsAndModuleNumbers)
         EXPECT_EQ(Text("lblModPN", i).toStdString(), partNo) << i;
         EXPECT_EQ(Text("lblModDesc", i).toStdString(), number > 0 ? "Desc " + partNo : "") << i;
     }
+    // 2 + 16 + 0 + 32767 would leave the 16-bit range: that addition is skipped.
+    EXPECT_EQ(station.TotalInputs, 18);
+    EXPECT_EQ(station.TotalOutputs, 3 + 8 + 1);
+    EXPECT_EQ(view.findChild<QLabel*>("lblTotInputs")->text(), "18");
+    EXPECT_EQ(view.findChild<QLabel*>("lblTotOutputs")->text(), "12");
+    // Texts are shown as they are, never as markup.
+    station.Slots[3].Description = "<b>Ausg\xe4nge</b>";
+    Draw();
+    EXPECT_EQ(Text("lblModDesc", 3), QString::fromUtf8("<b>Ausgänge</b>"));
+    EXPECT_EQ(Label("lblModDesc", 3)->textFormat(), Qt::PlainText);
 }
 
 TEST_F(StationViewTest, MissingOrBrokenPicturesShowThePlaceholderAndRedrawsReadTheDiskAgain)
@@ -147,20 +161,6 @@ TEST_F(StationViewTest, MissingOrBrokenPicturesShowThePlaceholderAndRedrawsReadT
     // Everything else of those slots is drawn as usual.
     EXPECT_EQ(Text("lblModPN", 1), "M1");
     EXPECT_EQ(Text("lblMod", 3), "3");
-}
-
-TEST_F(StationViewTest, TotalsSkipAnOverflowAndTextsAreNoMarkup)
-{
-    Put({{1, "M1", 16, 0}, {4, "M4", 0, 8}, {5, "M5", 32767, 1}});
-    station.Slots[1].Description = "<b>Ausg\xe4nge</b>";
-    Draw();
-    EXPECT_EQ(Text("lblModDesc", 1), QString::fromUtf8("<b>Ausgänge</b>"));
-    EXPECT_EQ(Label("lblModDesc", 1)->textFormat(), Qt::PlainText);
-    // 2 + 16 + 0 + 32767 would leave the 16-bit range: that addition is skipped.
-    EXPECT_EQ(station.TotalInputs, 18);
-    EXPECT_EQ(station.TotalOutputs, 3 + 8 + 1);
-    EXPECT_EQ(view.findChild<QLabel*>("lblTotInputs")->text(), "18");
-    EXPECT_EQ(view.findChild<QLabel*>("lblTotOutputs")->text(), "12");
 }
 
 TEST_F(StationViewTest, LargePicturesAreShownUnscaledFromTheTopLeftAndClipped)
@@ -217,6 +217,148 @@ TEST_F(StationViewTest, OnlySlotsOneToSixteenTakeDropsAndOnlyFromTheCatalog)
     }
     ASSERT_EQ(dropped.count(), 32);
     EXPECT_EQ(dropped.at(31).at(0).toInt(), 16);
+}
+
+// --- Editing in the main window ---------------------------------------------------------
+
+class StationEditingTest : public kr39::test::WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        tree = window->tvCatalog();
+        view = window->picVexaConf();
+    }
+
+    // A left press on the tree node of a key ("r", "r01") or of a module's part number.
+    void PressInTree(const QString& what)
+    {
+        QTreeWidgetItem* node = tree->FindNode(what);
+        for (QTreeWidgetItemIterator it(tree); *it && !node; ++it)
+            node = (*it)->text(0).startsWith(what + " ") ? *it : nullptr;
+        ASSERT_TRUE(node);
+        const QPoint pos = tree->visualItemRect(node).center();
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, pos);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, pos);
+    }
+
+    // A drag from the catalog entering the slot widget and dropping there.
+    void DropOn(int slot, bool onLabel = false)
+    {
+        QWidget* target
+            = onLabel ? view->findChild<QWidget*>(QString("lblSlot_%1").arg(slot)) : view->Picture(slot);
+        ASSERT_TRUE(target && kr39::test::SendDrag(target, QEvent::Drop));
+    }
+
+    void DoubleClick(QWidget* target, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(3, 3), target->mapToGlobal(QPointF(3, 3)),
+            button, button, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    }
+
+    // Any redraw puts "Status:" back into panel 1.
+    void MarkStatus() { window->sbStatusBar()->SetPanelText(1, "Status: OK"); }
+    bool Redrawn() const { return window->sbStatusBar()->PanelText(1) == "Status:"; }
+
+    std::string PartNos(int from, int to) const
+    {
+        std::string text;
+        for (int i = from; i <= to; ++i)
+            text += (i > from ? " " : "") + window->m_station.Slots[static_cast<std::size_t>(i)].PartNo;
+        return text;
+    }
+
+    bool SaveEnabled() const { return Action("mnuFileSave")->isEnabled(); }
+
+    kr39::CatalogTree* tree = nullptr;
+    kr39::StationView* view = nullptr;
+};
+
+TEST_F(StationEditingTest, APressChoosesWhatTheDropsPlaceAndADoubleClickRemoves)
+{
+    // A press on the root places nothing; one on a group only redraws.
+    PressInTree("r");
+    MarkStatus();
+    DropOn(3);
+    EXPECT_FALSE(Redrawn());
+    PressInTree("r01"); // a caption with a blank
+    DropOn(3);
+    EXPECT_TRUE(Redrawn());
+    EXPECT_EQ(PartNos(1, 16), kr39::test::Repeat(16, "None", " ").substr(0, 79));
+    EXPECT_FALSE(window->m_station.Modified);
+    EXPECT_FALSE(SaveEnabled());
+
+    // A drop replaces the module of an occupied slot.
+    PressInTree("KR39DI08DC24");
+    DropOn(4);
+    ASSERT_EQ(PartNos(1, 4), "Bus Bus Bus KR39DI08DC24");
+
+    PressInTree("KR39DI16DC24");
+    DropOn(4);
+    EXPECT_EQ(PartNos(1, 4), "Bus Bus Bus KR39DI16DC24");
+    EXPECT_EQ(view->findChild<QLabel*>("lblTotInputs")->text(), "4");
+
+    // A second drop without a new press places the same module again; on a filler's number too.
+    DropOn(2, true);
+    EXPECT_EQ(PartNos(1, 4), "Bus KR39DI16DC24 Bus KR39DI16DC24");
+    EXPECT_TRUE(SaveEnabled());
+    EXPECT_EQ(tree->DragText(), "KR39DI16DC24 16 DI 24 V DC, 3 ms");
+    EXPECT_EQ(view->findChild<QLabel*>("lblMod_4")->text(), "2");
+
+    // A double-click on a module removes it and frees its fillers.
+    PressInTree("KR39DI08DC24");
+    DropOn(7);
+    ASSERT_EQ(PartNos(5, 8), "Bus Bus KR39DI08DC24 None");
+    window->m_station.Modified = false;
+
+    // The bus node cannot be removed: nothing happens, not even a redraw.
+    MarkStatus();
+    DoubleClick(view->Picture(0));
+    EXPECT_FALSE(window->m_station.Modified);
+    EXPECT_FALSE(Redrawn());
+
+    // A slot-number label does not handle double-clicks, nor does any button but the left.
+    DoubleClick(view->findChild<QWidget*>("lblSlot_5"));
+    DoubleClick(view->Picture(7), Qt::RightButton);
+    EXPECT_FALSE(window->m_station.Modified);
+
+    DoubleClick(view->Picture(7));
+    EXPECT_EQ(PartNos(5, 8), "None None None None");
+    EXPECT_FALSE(view->Picture(5)->HasPicture()); // redrawn
+    EXPECT_TRUE(SaveEnabled());
+}
+
+// A real drag with the mouse: press on a module node, move onto a slot picture, release. It
+// needs a platform with drag and drop (CTest runs it once more under xvfb-run); the offscreen
+// platform ends every drag at once.
+TEST_F(StationEditingTest, MouseDragFromTheTreeOntoASlot)
+{
+    if (QGuiApplication::platformName() == "offscreen")
+        GTEST_SKIP() << "no drag and drop on the offscreen platform";
+    QTreeWidgetItem* node = tree->FindNode("r01")->child(0);
+    const int entries = tree->FindNode("r01")->childCount();
+    const QPoint start = tree->visualItemRect(node).center();
+    QWidget* target = view->Picture(6);
+    const QPoint end = target->mapTo(window.get(), target->rect().center());
+
+    // The drag runs its own event loop; the pointer moves on to the slot and lets go from there.
+    QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, start);
+    QTimer::singleShot(50, [&] {
+        QTest::mouseMove(window.get(), end);
+        QTimer::singleShot(50, [&] { QTest::mouseRelease(window.get(), Qt::LeftButton, {}, end); });
+    });
+    for (int dx : {30, 60}) {
+        const QPointF pos = start + QPoint(dx, 0);
+        QMouseEvent move(QEvent::MouseMove, pos, tree->viewport()->mapToGlobal(pos), Qt::NoButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree->viewport(), &move);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->m_station.Slots[6].PartNo == "KR39DI08DC24"; }, 2000));
+    EXPECT_EQ(PartNos(5, 8), "Bus KR39DI08DC24 None None");
+    EXPECT_EQ(tree->FindNode("r01")->childCount(), entries) << "the dragged node stays in the tree";
 }
 
 } // namespace
