@@ -415,15 +415,12 @@ TEST_P(Question, SaveDiscardOrCancel)
 
 INSTANTIATE_TEST_SUITE_P(Table, Question,
     ::testing::Values(QuestionCase {"ExitSaves", "mnuFileExit", true, Answer::Save, nullptr, true, true},
-        QuestionCase {"ExitDiscards", "mnuFileExit", true, Answer::Discard, nullptr, true, false},
         QuestionCase {"ExitCancelled", "mnuFileExit", true, Answer::Cancel, nullptr, false, false},
         QuestionCase {"CloseSavesUnnamedUnderANewName", "", true, Answer::Save, "new.CSE", true, true},
         QuestionCase {"CloseWhenTheNameIsCancelled", "", true, Answer::Save, "", false, false},
         QuestionCase {"CloseWhenTheSaveFails", "", true, Answer::Save, "missing/x.CSE", false, false},
         QuestionCase {"NewCancelled", "mnuFileNew", true, Answer::Cancel, nullptr, false, false},
-        QuestionCase {"OpenCancelled", "mnuFileOpen", true, Answer::Cancel, nullptr, false, false},
-        QuestionCase {
-            "OpenUnmodifiedAsksNothing", "mnuFileOpen", false, Answer::Cancel, nullptr, true, false}),
+        QuestionCase {"OpenCancelled", "mnuFileOpen", true, Answer::Cancel, nullptr, false, false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // --- Names and folders of the file dialogs ---------------------------------------------------
