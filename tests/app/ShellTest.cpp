@@ -202,8 +202,9 @@ TEST_F(Shell, TextsAreShownInFullAsTooltipAndHugeOnesCutAfterAFewHundredCharacte
 
 // --- Layout ------------------------------------------------------------------------------
 
-TEST(MainLayout, WorkedExampleAndNegativeSizes)
+TEST_F(Shell, LayoutOfTheWorkedExampleAndAWindowThatKeepsItsMinimumSizeEvenWhenForced)
 {
+    // The layout in twips: the worked example, and no layout for negative sizes.
     const auto layout = ComputeMainLayout({13605, 10110, 420, 270, 900, 600});
     ASSERT_TRUE(layout);
     EXPECT_EQ(layout->Catalog, (TwipsRect {120, 480, 4425, 9320}));
@@ -212,10 +213,7 @@ TEST(MainLayout, WorkedExampleAndNegativeSizes)
     EXPECT_EQ(layout->StationProgress, (TwipsRect {7665, 9880, 1995, 195}));
     EXPECT_FALSE(ComputeMainLayout({9000, 10110, 420, 270, 900, 600}));
     EXPECT_FALSE(ComputeMainLayout({13605, 600, 420, 270, 900, 600}));
-}
 
-TEST_F(Shell, WindowKeepsItsMinimumSizeEvenWhenForcedAndControlsFollowAResize)
-{
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     auto geometry = [&](const char* name) { return window->findChild<QWidget*>(name)->geometry(); };
@@ -425,8 +423,9 @@ INSTANTIATE_TEST_SUITE_P(Table, Question,
 
 // --- Names and folders of the file dialogs ---------------------------------------------------
 
-TEST(Extension, AddedOnlyWhenTheNameHasNone)
+TEST_F(Shell, DialogsAddTheExtensionAndStartInTheStationsFolderElseTheLastOneUsed)
 {
+    // The file type's extension is added only to a name without one.
     const char* const cases[][3] = {{"/d/Line4", "Configuration files (*.CSE)", "/d/Line4.CSE"},
         {"/d.x/Line4", "EDS Dateien (*.EDS)", "/d.x/Line4.EDS"},
         {"/d/Line4.cse", "Configuration files (*.CSE)", "/d/Line4.cse"},
@@ -435,10 +434,7 @@ TEST(Extension, AddedOnlyWhenTheNameHasNone)
     for (const auto& [name, filter, result] : cases)
         EXPECT_EQ(WithFilterExtension(QLatin1String(name), QLatin1String(filter)), QLatin1String(result))
             << name << " " << filter;
-}
 
-TEST_F(Shell, DialogsStartInTheStationsFolderElseTheLastOneUsed)
-{
     fs::create_directories(Temp() / "a");
     fs::create_directories(Temp() / "b");
     Place(1, "KR39DI08DC24");

@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, SplashEnding,
         SplashInput {"ShiftDoesNot", "", Qt::Key_Shift, false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimized)
+TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimizedAndBadValuesFallBack)
 {
     {
         auto window = LoadedWindow(); // first run: default place, grown to the minimum width
@@ -158,10 +158,8 @@ TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimized)
     window->resize(1200, 900);
     window->close();
     EXPECT_EQ(Stored(), QStringList({"450", "600", "18000", "13500"}));
-}
 
-TEST_F(Startup, BadPlacementValuesFallBackToDefaultsAndOffScreenMovesToThePrimary)
-{
+    // Bad values fall back to the defaults; a place off every screen moves to the primary one.
     EXPECT_EQ(PlacementValue(" 1005 ", 1000), 1005);
     EXPECT_EQ(PlacementValue("-60", 1000), -60);
     for (const char* bad : {"abc", "12x", "nan", "1e30"})

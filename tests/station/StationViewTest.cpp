@@ -91,7 +91,7 @@ protected:
     StationView view;
 };
 
-TEST_F(StationViewTest, ElementsSitAtTheirDesignedPlaces)
+TEST_F(StationViewTest, ElementsSitAtTheirPlacesWithPicturesVariantsModuleNumbersTextsAndTotals)
 {
     EXPECT_EQ(view.sizeHint(), QSize(585, 617));
     // Columns from left to right hold branches 1, 3, 4 and 2; 15 twips are one pixel.
@@ -105,10 +105,7 @@ TEST_F(StationViewTest, ElementsSitAtTheirDesignedPlaces)
     // The slot number lies in front of the empty slot's picture.
     view.resize(view.sizeHint());
     EXPECT_EQ(view.childAt(Label("lblSlot", 3)->geometry().center()), Label("lblSlot", 3));
-}
 
-TEST_F(StationViewTest, PicturesVariantsModuleNumbersTextsAndTotals)
-{
     Put({{3, "M3", 16, 0}, {4, "M4", 0, 8}, {6, "B", 32767, 1}, {9, "C"}, {16, "D"}});
     Draw();
     EXPECT_EQ(Shown(0), "NODE1_15.bmp");
