@@ -461,7 +461,7 @@ TEST_F(Shell, GeneratedFileIsTheCommandLinesInEveryLocaleAndPassesTheRules)
         const auto text = SaveAndGenerate("Line4.CSE");
         EXPECT_EQ(FileDialog::History().back().Filter, "EDS files (*.EDS);;All files (*.*)");
         EXPECT_TRUE(MessageBox::History().isEmpty());
-        EXPECT_EQ(window->sbStatusBar()->PanelText(1), "Status: OK");
+        EXPECT_EQ(StatusText(), "Status: OK");
         const auto expected
             = GenerateEds(MakeGenerateInput(window->m_station, ShippedModules(), TodayEdsDate()));
         ASSERT_TRUE(expected.Ok());
@@ -481,7 +481,7 @@ TEST_F(Shell, GeneratedFilesWarningsAreCountedInTheStatusBarAndErrorsShown)
                         "d _A_, generated"),
         std::string::npos);
     EXPECT_TRUE(MessageBox::History().isEmpty());
-    EXPECT_EQ(window->sbStatusBar()->PanelText(1), "Status: OK (1 warning)");
+    EXPECT_EQ(StatusText(), "Status: OK (1 warning)");
 
     // A library whose EDS files break the rules: the file is written, its errors are shown.
     fs::copy(ShippedModules(), Temp() / "modules");
@@ -500,7 +500,7 @@ TEST_F(Shell, GeneratedFilesWarningsAreCountedInTheStatusBarAndErrorsShown)
     EXPECT_TRUE(box.Text.contains(QStringLiteral("out.EDS:22: error: MajRev 0 is outside 1..127\n"
                                                  "out.EDS:56: error: MaxInst is 3 but [Params] holds 6")))
         << box.Text.toStdString();
-    EXPECT_EQ(window->sbStatusBar()->PanelText(1), "Status: OK");
+    EXPECT_EQ(StatusText(), "Status: OK");
 }
 
 // --- Keys, German, help ----------------------------------------------------------------------
