@@ -1,9 +1,11 @@
-// Start-up order, the splash, the catalog failure and the window placement.
+// Start-up order, the splash, the catalog failure, the window placement, and the station named on
+// the command line (kr39eds STATION.CSE), opened after start-up as Open opens it.
+#include <QElapsedTimer>
 #include <QLabel>
 
 #include "GuiTest.h"
-#include "app/Program.h"
 #include "app/SplashWindow.h"
+#include "app/StatusBar.h"
 #include "app/WindowPlacement.h"
 
 namespace fs = std::filesystem;
@@ -27,11 +29,22 @@ protected:
             values << Settings().value(QStringLiteral("Settings/") + QLatin1String(key)).toString();
         return values;
     }
+    // Starts the program on `station` and waits for its start-up step.
+    static MainWindow* Started(Program& program, const fs::path& station)
+    {
+        program.SetStationFile(station);
+        program.Start();
+        MainWindow* window = program.Window();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->IsInitialized(); }));
+        return window;
+    }
 };
 
-TEST_F(Startup, SplashFirstThenHiddenWindowThenCatalogAndNewStationThenVisibleWindow)
+TEST_F(Startup, SplashFirstThenHiddenWindowThenCatalogAndNewStationThenWindowAfterThreeSeconds)
 {
     Program program(ShippedModules());
+    QElapsedTimer clock;
+    clock.start();
     program.Start();
     SplashWindow* splash = program.Splash();
     MainWindow* window = program.Window();
@@ -41,14 +54,15 @@ TEST_F(Startup, SplashFirstThenHiddenWindowThenCatalogAndNewStationThenVisibleWi
     EXPECT_EQ(splash->findChild<QLabel*>("lblVersion")->text(), "Version 1.0.6");
     EXPECT_EQ(window->windowTitle(), "KR39 Standard EDS Generator"); // the caption waits for Init
 
-    ASSERT_TRUE(WaitFor([&] { return window->IsInitialized(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->IsInitialized(); }, 2500));
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->m_station.Slots[0].PartNo, "KR39NODE000001");
     EXPECT_EQ(window->windowTitle(), "KR39 Standard EDS Generator - Unknown");
 
-    splash->CloseSplash();
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(WaitFor([&] { return program.Splash() == nullptr; }, 1000));
+    // The splash's timer ends it after its three seconds and shows the window.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isVisible(); }, 4500));
+    EXPECT_GE(clock.elapsed(), 2500);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.Splash() == nullptr; }, 1000));
 }
 
 TEST_F(Startup, CatalogFailureShowsInitializationErrorAndEndsWithStatusOne)
@@ -67,32 +81,17 @@ TEST_F(Startup, CatalogFailureShowsInitializationErrorAndEndsWithStatusOne)
         }
     });
     program.Start();
-    ASSERT_TRUE(WaitFor([&] { return status != -1; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status != -1; }, 2000));
     EXPECT_TRUE(splashEnded);
-    EXPECT_EQ(status, 1);
     ASSERT_EQ(MessageBox::History().size(), 1);
-    EXPECT_EQ(MessageBox::History()[0].Text, "Initialization error!");
     EXPECT_EQ(MessageBox::History()[0].Kind, MessageBox::Icon::Critical);
     EXPECT_FALSE(program.Window()->isVisible());
 
-    // The built program, started as the user starts it, ends with status 1 as well.
+    // The built program, started as the user starts it, shows the message and ends with status 1.
     fs::copy_file(fs::path(KR39_BIN_DIR) / "kr39eds", Temp() / "kr39eds");
     QByteArray errors;
     EXPECT_EQ(RunProgram({}, &errors, Q(Temp() / "kr39eds")), 1);
     EXPECT_TRUE(errors.contains("Error: Initialization error!"));
-}
-
-TEST_F(Startup, SplashEndsByItsTimer)
-{
-    SplashWindow splash;
-    bool finished = false;
-    QObject::connect(&splash, &SplashWindow::Finished, [&] { finished = true; });
-    splash.setAttribute(Qt::WA_DeleteOnClose, false);
-    splash.show();
-    QTest::qWait(2500); // of its three seconds
-    EXPECT_FALSE(finished);
-    EXPECT_TRUE(WaitFor([&] { return finished; }, 1500));
-    EXPECT_FALSE(splash.isVisible());
 }
 
 struct SplashInput {
@@ -133,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, SplashEnding,
         SplashInput {"ShiftDoesNot", "", Qt::Key_Shift, false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimized)
+TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimizedAndBadValuesFallBack)
 {
     {
         auto window = LoadedWindow(); // first run: default place, grown to the minimum width
@@ -149,7 +148,7 @@ TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimized)
         EXPECT_EQ(window->pos(), QPoint(100, 50));
         window->move(300, 300);
         window->showMinimized();
-        ASSERT_TRUE(WaitFor([&] { return window->isMinimized(); }, 1000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }, 1000));
         window->close();
         EXPECT_EQ(Stored(), QStringList({"1500", "750", "15000", "12000"}));
     }
@@ -159,18 +158,16 @@ TEST_F(Startup, PlacementIsRestoredAndStoredOnCloseButNotWhenMinimized)
     window->resize(1200, 900);
     window->close();
     EXPECT_EQ(Stored(), QStringList({"450", "600", "18000", "13500"}));
-}
 
-TEST_F(Startup, BadPlacementValuesFallBackToDefaultsAndOffScreenMovesToThePrimary)
-{
+    // Bad values fall back to the defaults; a place off every screen moves to the primary one.
     EXPECT_EQ(PlacementValue(" 1005 ", 1000), 1005);
     EXPECT_EQ(PlacementValue("-60", 1000), -60);
     for (const char* bad : {"abc", "12x", "nan", "1e30"})
         EXPECT_EQ(PlacementValue(bad, 6500), 6500) << bad;
     StorePlacement({"left", "750", "wide", "12000"});
     const WindowPlacement placement = ReadWindowPlacement();
-    EXPECT_EQ(QList<int>({placement.Left, placement.Top, placement.Width, placement.Height}),
-        QList<int>({1000, 750, 6500, 12000}));
+    EXPECT_EQ(QList<double>({placement.Left, placement.Top, placement.Width, placement.Height}),
+        QList<double>({1000, 750, 6500, 12000}));
 
     const QList<QRect> screens {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
     EXPECT_EQ(
@@ -178,6 +175,68 @@ TEST_F(Startup, BadPlacementValuesFallBackToDefaultsAndOffScreenMovesToThePrimar
     EXPECT_EQ(
         PlacementToPixels({30000, 150, 15000, 15000}, screens, screens[0]), QRect(2000, 10, 1000, 1000));
     EXPECT_EQ(PlacementToPixels({60000, 150, 15000, 15000}, screens, screens[0]), QRect(0, 0, 1000, 1000));
+}
+
+// --- kr39eds STATION.CSE ----------------------------------------------------------------------
+
+struct Arguments {
+    const char* Name;
+    QStringList Given; // after the program name
+    bool Valid;
+    const char* Station; // "" for none; relative to the working folder
+    friend void PrintTo(const Arguments& c, std::ostream* os) { *os << c.Name; }
+};
+
+class StationArguments : public ::testing::TestWithParam<Arguments> { };
+
+TEST_P(StationArguments, NoneOrOneStationFile)
+{
+    const Arguments& arguments = GetParam();
+    fs::path station = "stale";
+    EXPECT_EQ(
+        StationArgument(QStringList {QStringLiteral("kr39eds")} + arguments.Given, station), arguments.Valid);
+    EXPECT_EQ(station, *arguments.Station ? fs::current_path() / arguments.Station : fs::path());
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, StationArguments,
+    ::testing::Values(Arguments {"None", {}, true, ""},
+        Arguments {"RelativeFileMadeAbsolute", {"Line4.CSE"}, true, "Line4.CSE"},
+        Arguments {"FileInAFolder", {"a b/Line 4.cse"}, true, "a b/Line 4.cse"},
+        Arguments {"Option", {"--help"}, false, ""}, Arguments {"Empty", {""}, false, ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+const std::string kTwoModules
+    = "KR39NODE000001\r\nKR39DI08DC24\r\nNone\r\nNone\r\nKR39DO08DC24\r\n" + Repeat(12, "None");
+
+TEST_F(Startup, TheStationNamedIsOpenedOnceTheCatalogIsReadAndAnUnknownPartNumberReported)
+{
+    WriteBytes(Temp() / "Line4.CSE", kTwoModules);
+    Program program(ShippedModules());
+    MainWindow* window = Started(program, Temp() / "Line4.CSE");
+    EXPECT_EQ(window->m_station.CurrentFile, (Temp() / "Line4.CSE").string());
+    EXPECT_EQ(window->m_station.Slots[4].PartNo, "KR39DO08DC24");
+    EXPECT_EQ(window->m_station.Slots[3].PartNo, "Bus"); // normalized as Open leaves it
+    EXPECT_EQ(window->windowTitle().toStdString(),
+        "KR39 Standard EDS Generator - " + (Temp() / "Line4.CSE").string());
+    EXPECT_TRUE(MessageBox::History().isEmpty());
+    EXPECT_EQ(ReadBytes(Temp() / "Line4.CSE"), kTwoModules);
+
+    // An unknown part number is still in the status bar once the start-up step is over.
+    WriteBytes(Temp() / "Unknown.CSE", "KR39NODE000001\r\nNOSUCHPART\r\n");
+    Program unknown(ShippedModules());
+    window = Started(unknown, Temp() / "Unknown.CSE");
+    EXPECT_EQ(window->sbStatusBar()->PanelText(1), "Status: PartNo not found!!!");
+}
+
+// The built program as the file manager starts it: a usage error ends it at once with status 2,
+// a station it cannot read is Open's failure.
+TEST_F(Startup, TheBuiltProgramTakesOneStationFile)
+{
+    QByteArray errors;
+    EXPECT_EQ(RunProgram({QStringLiteral("a.CSE"), QStringLiteral("b.CSE")}, &errors), 2);
+    EXPECT_TRUE(errors.contains("Usage: kr39eds [STATION.CSE]"));
+    EXPECT_EQ(RunProgram({Q(Temp() / "missing.CSE")}, &errors), 0);
+    EXPECT_TRUE(errors.contains("Error when loading data!!!"));
 }
 
 } // namespace

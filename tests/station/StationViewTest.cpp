@@ -1,17 +1,16 @@
-// The station view: DrawStation on the station's edge cases, drag feedback and drops.
-#include <gtest/gtest.h>
-
+// The station view: DrawStation on the station's edge cases, drag feedback and drops; then placing
+// and removing modules in the main window: presses in the catalog tree, synthetic drops on the slot
+// widgets, double-clicks on the slot pictures, and what follows each of them.
 #include <QLabel>
+#include <QPainter>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QTimer>
 
-#include <filesystem>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "../support/GuiTest.h"
+#include "app/StatusBar.h"
 #include "resources/ResourcePictures.h"
 #include "station/StationView.h"
 
@@ -92,7 +91,7 @@ protected:
     StationView view;
 };
 
-TEST_F(StationViewTest, ElementsSitAtTheirDesignedPlaces)
+TEST_F(StationViewTest, ElementsSitAtTheirPlacesWithPicturesVariantsModuleNumbersTextsAndTotals)
 {
     EXPECT_EQ(view.sizeHint(), QSize(585, 617));
     // Columns from left to right hold branches 1, 3, 4 and 2; 15 twips are one pixel.
@@ -106,11 +105,8 @@ TEST_F(StationViewTest, ElementsSitAtTheirDesignedPlaces)
     // The slot number lies in front of the empty slot's picture.
     view.resize(view.sizeHint());
     EXPECT_EQ(view.childAt(Label("lblSlot", 3)->geometry().center()), Label("lblSlot", 3));
-}
 
-TEST_F(StationViewTest, PicturesVariantsAndModuleNumbers)
-{
-    Put({{3, "M3"}, {4, "M4"}, {6, "B"}, {9, "C"}, {16, "D"}});
+    Put({{3, "M3", 16, 0}, {4, "M4", 0, 8}, {6, "B", 32767, 1}, {9, "C"}, {16, "D"}});
     Draw();
     EXPECT_EQ(Shown(0), "NODE1_15.bmp");
     // slot -> file shown ("104" for the filler) and module number shown in red
@@ -123,8 +119,8 @@ TEST_F(StationViewTest, PicturesVariantsAndModuleNumbers)
         const int number = it == shown.end() ? 0 : it->second.second;
         EXPECT_EQ(Shown(i), expected) << "slot " << i;
         // Every occupied position carries the bus segment above it.
-        EXPECT_EQ(view.BusSegment(i)->Image() == kr39::ResourceBitmap(106), !expected.isEmpty()) << i;
-        EXPECT_EQ(view.BusSegment(i)->HasPicture(), !expected.isEmpty()) << i;
+        EXPECT_EQ(view.BusSegment(i)->Image(), expected.isEmpty() ? QImage() : kr39::ResourceBitmap(106))
+            << i;
         EXPECT_EQ(Visible("lblMod", i), number > 0) << i;
         EXPECT_EQ(Visible("lblSlot", i), number == 0) << i;
         EXPECT_EQ(Text("lblMod", i), number > 0 ? QString::number(number) : Text("lblMod", i)) << i;
@@ -132,6 +128,16 @@ TEST_F(StationViewTest, PicturesVariantsAndModuleNumbers)
         EXPECT_EQ(Text("lblModPN", i).toStdString(), partNo) << i;
         EXPECT_EQ(Text("lblModDesc", i).toStdString(), number > 0 ? "Desc " + partNo : "") << i;
     }
+    // 2 + 16 + 0 + 32767 would leave the 16-bit range: that addition is skipped.
+    EXPECT_EQ(station.TotalInputs, 18);
+    EXPECT_EQ(station.TotalOutputs, 3 + 8 + 1);
+    EXPECT_EQ(view.findChild<QLabel*>("lblTotInputs")->text(), "18");
+    EXPECT_EQ(view.findChild<QLabel*>("lblTotOutputs")->text(), "12");
+    // Texts are shown as they are, never as markup.
+    station.Slots[3].Description = "<b>Ausg\xe4nge</b>";
+    Draw();
+    EXPECT_EQ(Text("lblModDesc", 3), QString::fromUtf8("<b>Ausgänge</b>"));
+    EXPECT_EQ(Label("lblModDesc", 3)->textFormat(), Qt::PlainText);
 }
 
 TEST_F(StationViewTest, MissingOrBrokenPicturesShowThePlaceholderAndRedrawsReadTheDiskAgain)
@@ -140,10 +146,7 @@ TEST_F(StationViewTest, MissingOrBrokenPicturesShowThePlaceholderAndRedrawsReadT
     Draw();
     EXPECT_EQ(Shown(1), "M1b.bmp");
     std::filesystem::remove(dir.filePath("M1b.bmp").toStdString());
-    QFile broken(dir.filePath("M2b.bmp"));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("BM this is not a picture");
-    broken.close();
+    kr39::test::WriteBytes(dir.filePath("M2b.bmp").toStdString(), "BM this is not a picture");
     QFile::rename(dir.filePath("NODE1_01.bmp"), dir.filePath("node1_01.BMP")); // letter case does not matter
     // A part number that would name a file outside the folder counts as missing.
     station.Slots[3].PartNo = "../M3";
@@ -157,27 +160,11 @@ TEST_F(StationViewTest, MissingOrBrokenPicturesShowThePlaceholderAndRedrawsReadT
     EXPECT_EQ(Text("lblMod", 3), "3");
 }
 
-TEST_F(StationViewTest, TotalsSkipAnOverflowAndTextsAreNoMarkup)
-{
-    Put({{1, "M1", 16, 0}, {4, "M4", 0, 8}, {5, "M5", 32767, 1}});
-    station.Slots[1].Description = "<b>Ausg\xe4nge</b>";
-    Draw();
-    EXPECT_EQ(Text("lblModDesc", 1), QString::fromUtf8("<b>Ausgänge</b>"));
-    EXPECT_EQ(Label("lblModDesc", 1)->textFormat(), Qt::PlainText);
-    // 2 + 16 + 0 + 32767 would leave the 16-bit range: that addition is skipped.
-    EXPECT_EQ(station.TotalInputs, 18);
-    EXPECT_EQ(station.TotalOutputs, 3 + 8 + 1);
-    EXPECT_EQ(view.findChild<QLabel*>("lblTotInputs")->text(), "18");
-    EXPECT_EQ(view.findChild<QLabel*>("lblTotOutputs")->text(), "12");
-}
-
 TEST_F(StationViewTest, LargePicturesAreShownUnscaledFromTheTopLeftAndClipped)
 {
     QImage big(100, 100, QImage::Format_RGB32);
     big.fill(Qt::blue);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 50; x < 100; ++x)
-            big.setPixel(x, y, qRgb(0, 255, 0));
+    QPainter(&big).fillRect(50, 0, 50, 100, Qt::green);
     Put({{1, "M1"}});
     ASSERT_TRUE(big.save(dir.filePath("M1a.bmp"), "BMP"));
     Draw();
@@ -220,13 +207,151 @@ TEST_F(StationViewTest, OnlySlotsOneToSixteenTakeDropsAndOnlyFromTheCatalog)
     EXPECT_FALSE(SendDrag(view.Picture(5), QEvent::Drop, &file)) << "a drag from outside the program";
     EXPECT_FALSE(view.BusSegment(5)->acceptDrops());
     EXPECT_FALSE(Label("lblMod", 5)->acceptDrops());
-    EXPECT_EQ(dropped.count(), 0);
     for (int i = 1; i <= 16; ++i) {
         EXPECT_TRUE(SendDrag(view.Picture(i), QEvent::Drop)) << i;
         EXPECT_TRUE(SendDrag(Label("lblSlot", i), QEvent::Drop)) << i;
     }
-    ASSERT_EQ(dropped.count(), 32);
+    ASSERT_EQ(dropped.count(), 32); // none from the refused drags
     EXPECT_EQ(dropped.at(31).at(0).toInt(), 16);
+}
+
+// --- Editing in the main window ---------------------------------------------------------
+
+class StationEditingTest : public kr39::test::WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        tree = window->tvCatalog();
+        view = window->picVexaConf();
+    }
+
+    // A left press on the tree node of a key ("r", "r01") or of a module's part number.
+    void PressInTree(const QString& what)
+    {
+        QTreeWidgetItem* node = tree->FindNode(what);
+        for (QTreeWidgetItemIterator it(tree); *it && !node; ++it)
+            node = (*it)->text(0).startsWith(what + " ") ? *it : nullptr;
+        ASSERT_TRUE(node);
+        const QPoint pos = tree->visualItemRect(node).center();
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, pos);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, pos);
+    }
+
+    // A drag from the catalog entering the slot widget and dropping there.
+    void DropOn(int slot, bool onLabel = false)
+    {
+        QWidget* target
+            = onLabel ? view->findChild<QWidget*>(QString("lblSlot_%1").arg(slot)) : view->Picture(slot);
+        ASSERT_TRUE(target && kr39::test::SendDrag(target, QEvent::Drop));
+    }
+
+    void DoubleClick(QWidget* target, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(3, 3), target->mapToGlobal(QPointF(3, 3)),
+            button, button, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    }
+
+    // Any redraw puts "Status:" back into panel 1.
+    void MarkStatus() { window->sbStatusBar()->SetPanelText(1, "Status: OK"); }
+    bool Redrawn() const { return window->sbStatusBar()->PanelText(1) == "Status:"; }
+
+    std::string PartNos(int from, int to) const
+    {
+        std::string text;
+        for (int i = from; i <= to; ++i)
+            text += (i > from ? " " : "") + window->m_station.Slots[static_cast<std::size_t>(i)].PartNo;
+        return text;
+    }
+
+    kr39::CatalogTree* tree = nullptr;
+    kr39::StationView* view = nullptr;
+};
+
+TEST_F(StationEditingTest, APressChoosesWhatTheDropsPlaceAndADoubleClickRemoves)
+{
+    // A press on the root places nothing; one on a group only redraws.
+    PressInTree("r");
+    MarkStatus();
+    DropOn(3);
+    EXPECT_FALSE(Redrawn());
+    PressInTree("r01"); // a caption with a blank
+    DropOn(3);
+    EXPECT_TRUE(Redrawn());
+    EXPECT_EQ(PartNos(1, 16), kr39::test::Repeat(16, "None", " ").substr(0, 79));
+    EXPECT_FALSE(window->m_station.Modified);
+
+    // A drop replaces the module of an occupied slot.
+    PressInTree("KR39DI08DC24");
+    DropOn(4);
+    ASSERT_EQ(PartNos(1, 4), "Bus Bus Bus KR39DI08DC24");
+
+    PressInTree("KR39DI16DC24");
+    DropOn(4);
+    EXPECT_EQ(PartNos(1, 4), "Bus Bus Bus KR39DI16DC24");
+    EXPECT_EQ(view->findChild<QLabel*>("lblTotInputs")->text(), "4");
+
+    // A second drop without a new press places the same module again; on a filler's number too.
+    DropOn(2, true);
+    EXPECT_EQ(PartNos(1, 4), "Bus KR39DI16DC24 Bus KR39DI16DC24");
+    EXPECT_TRUE(Action("mnuFileSave")->isEnabled());
+    EXPECT_EQ(tree->DragText(), "KR39DI16DC24 16 DI 24 V DC, 3 ms");
+    EXPECT_EQ(view->findChild<QLabel*>("lblMod_4")->text(), "2");
+
+    // A double-click on a module removes it and frees its fillers.
+    PressInTree("KR39DI08DC24");
+    DropOn(7);
+    ASSERT_EQ(PartNos(5, 8), "Bus Bus KR39DI08DC24 None");
+    window->m_station.Modified = false;
+
+    // The bus node cannot be removed: nothing happens, not even a redraw.
+    MarkStatus();
+    DoubleClick(view->Picture(0));
+    EXPECT_FALSE(window->m_station.Modified);
+    EXPECT_FALSE(Redrawn());
+
+    // A slot-number label does not handle double-clicks, nor does any button but the left.
+    DoubleClick(view->findChild<QWidget*>("lblSlot_5"));
+    DoubleClick(view->Picture(7), Qt::RightButton);
+    EXPECT_FALSE(window->m_station.Modified);
+
+    DoubleClick(view->Picture(7));
+    EXPECT_EQ(PartNos(5, 8), "None None None None");
+    EXPECT_FALSE(view->Picture(5)->HasPicture()); // redrawn
+    EXPECT_TRUE(Action("mnuFileSave")->isEnabled());
+}
+
+// A real drag with the mouse: press on a module node, move onto a slot picture, release. It
+// needs a platform with drag and drop (CTest runs it once more under xvfb-run); the offscreen
+// platform ends every drag at once.
+TEST_F(StationEditingTest, MouseDragFromTheTreeOntoASlot)
+{
+    if (QGuiApplication::platformName() == "offscreen")
+        GTEST_SKIP() << "no drag and drop on the offscreen platform";
+    QTreeWidgetItem* node = tree->FindNode("r01")->child(0);
+    const int entries = tree->FindNode("r01")->childCount();
+    const QPoint start = tree->visualItemRect(node).center();
+    QWidget* target = view->Picture(6);
+    const QPoint end = target->mapTo(window.get(), target->rect().center());
+
+    // The drag runs its own event loop; the pointer moves on to the slot and lets go from there.
+    QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, start);
+    QTimer::singleShot(50, [&] {
+        QTest::mouseMove(window.get(), end);
+        QTimer::singleShot(50, [&] { QTest::mouseRelease(window.get(), Qt::LeftButton, {}, end); });
+    });
+    for (int dx : {30, 60}) {
+        const QPointF pos = start + QPoint(dx, 0);
+        QMouseEvent move(QEvent::MouseMove, pos, tree->viewport()->mapToGlobal(pos), Qt::NoButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree->viewport(), &move);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->m_station.Slots[6].PartNo == "KR39DI08DC24"; }, 2000));
+    EXPECT_EQ(PartNos(5, 8), "Bus KR39DI08DC24 None None");
+    EXPECT_EQ(tree->FindNode("r01")->childCount(), entries) << "the dragged node stays in the tree";
 }
 
 } // namespace

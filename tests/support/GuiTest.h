@@ -1,10 +1,9 @@
-// Helpers shared by the widget tests: files, waiting, and a main window on fresh settings.
+// Helpers shared by the widget tests: files, drags, and a main window on fresh settings.
 #pragma once
 
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QMimeData>
 #include <QProcess>
 #include <QSettings>
@@ -14,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,19 +38,6 @@ using kr39test::WriteBytes;
 inline std::filesystem::path ShippedModules()
 {
     return std::filesystem::path(KR39_SOURCE_DIR) / "modules";
-}
-
-// Waits, processing events, until `done` holds or `ms` have passed.
-inline bool WaitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
 }
 
 // A drag (from the catalog tree unless `data` is given) entering `target`, then moving over it,
@@ -100,18 +85,8 @@ protected:
     std::unique_ptr<MainWindow> LoadedWindow(const std::filesystem::path& modulesDir = ShippedModules())
     {
         auto window = std::make_unique<MainWindow>(modulesDir);
-        EXPECT_TRUE(WaitFor([&] { return window->IsInitialized(); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->IsInitialized(); }));
         return window;
-    }
-
-    // Places a catalog module the way a drop does, then redraws and updates the command state.
-    static void Place(MainWindow& window, int slot, const char* partNo)
-    {
-        const auto* entry = window.m_catalog.Find(partNo);
-        ASSERT_NE(entry, nullptr) << partNo;
-        DropModule(window.m_station, window.m_catalog, slot, entry->PartNo + " " + entry->Description);
-        window.DrawStation();
-        window.UpdateCommandState();
     }
 
     static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
@@ -141,7 +116,6 @@ protected:
     {
         GuiTest::SetUp();
         window = LoadedWindow();
-        ASSERT_TRUE(window);
     }
     QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
     // Triggers an enabled action; a file dialog it opens answers `answer` (none: cancelled).
@@ -152,8 +126,15 @@ protected:
             FileDialog::SetNextFileName(Q(answer));
         Action(name)->trigger();
     }
-    using GuiTest::Place;
-    void Place(int slot, const char* partNo) { GuiTest::Place(*window, slot, partNo); }
+    // Places a catalog module the way a drop does, then redraws and updates the command state.
+    void Place(int slot, const char* partNo)
+    {
+        const auto* entry = window->m_catalog.Find(partNo);
+        ASSERT_NE(entry, nullptr) << partNo;
+        DropModule(window->m_station, window->m_catalog, slot, entry->PartNo + " " + entry->Description);
+        window->DrawStation();
+        window->UpdateCommandState();
+    }
 
     std::unique_ptr<MainWindow> window;
 };
