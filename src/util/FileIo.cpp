@@ -1,6 +1,7 @@
 #include "util/FileIo.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <span>
 #include <system_error>
@@ -126,24 +127,27 @@ Result<std::string> ReadCapped(const fs::path& path, std::uintmax_t maxBytes, st
     std::string bytes;
     std::size_t lineFeeds = 0;
     constexpr std::size_t kChunk = 64 * 1024;
-    // Room for what the file holds now and the read that finds its end; a head of lines grows
-    // as it is read.
+    // A whole file is read in place into room for what it holds now; what follows (a file
+    // that grew meanwhile, and a head of lines) is read chunk by chunk.
     if (maxLines == 0)
-        bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(info.Size, maxBytes)) + kChunk);
+        bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(info.Size, maxBytes)));
+    std::size_t filled = 0;
     for (;;) {
-        // A whole file is read in one go where its size allows; a head chunk by chunk.
-        const auto wanted = maxLines == 0 ? std::max(kChunk, bytes.capacity() - bytes.size()) : kChunk;
-        const auto room
-            = static_cast<std::size_t>(std::min<std::uintmax_t>(wanted, maxBytes + 1 - bytes.size()));
-        const auto old = bytes.size();
-        bytes.resize(old + room);
+        std::array<char, kChunk> chunk;
+        const bool inPlace = filled < bytes.size();
+        const auto room = inPlace
+            ? bytes.size() - filled
+            : static_cast<std::size_t>(std::min<std::uintmax_t>(kChunk, maxBytes + 1 - filled));
         std::size_t got = 0;
-        if (const auto ec = os::ReadSome(handle, bytes.data() + old, room, got))
+        if (const auto ec = os::ReadSome(handle, inPlace ? bytes.data() + filled : chunk.data(), room, got))
             return Failure {NameOf(path), 0, "read error: " + Text(ec)};
-        bytes.resize(old + got);
         if (got == 0)
             break;
-        if (bytes.size() > maxBytes)
+        if (!inPlace)
+            bytes.append(chunk.data(), got);
+        const auto old = filled;
+        filled += got;
+        if (filled > maxBytes)
             return Failure {NameOf(path), 0,
                 "the file grew while it was read; more than " + std::to_string(maxBytes)
                     + " bytes are not read"};
@@ -156,6 +160,7 @@ Result<std::string> ReadCapped(const fs::path& path, std::uintmax_t maxBytes, st
             }
         }
     }
+    bytes.resize(filled); // a file that shrank meanwhile
     return bytes;
 }
 
