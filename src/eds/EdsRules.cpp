@@ -19,33 +19,26 @@ bool Contains(std::string_view line, std::string_view what)
     return line.find(what) != std::string_view::npos;
 }
 
-// The text before `keepUntil`, then `value`, then the text from `resumeAt` on. When `resumeAt`
-// lies before `keepUntil` (an "=" in front of the word "Param") the text between them appears
-// twice; the rule is applied as written rather than guessing at another meaning.
-std::string Splice(std::string_view line, std::size_t keepUntil, std::string_view value, std::size_t resumeAt)
-{
-    std::string out;
-    out.reserve(line.size() + value.size());
-    out.append(line.substr(0, keepUntil));
-    out.append(value);
-    out.append(line.substr(resumeAt));
-    return out;
-}
-
 // Everything from the first `tag` to the end of the last one becomes `value`.
-std::string ReplaceTagSpan(std::string_view line, std::string_view tag, std::string_view value)
+std::string_view ReplaceTagSpan(
+    EdsRun& run, std::string_view line, std::string_view tag, std::string_view value)
 {
     const auto first = line.find(tag);
-    const auto last = line.rfind(tag);
-    return Splice(line, first, value, last + tag.size());
+    auto last = first; // found forward: most lines hold the tag once
+    for (auto next = line.find(tag, first + 1); next != std::string_view::npos;
+         next = line.find(tag, next + 1))
+        last = next;
+    return run.Splice(line, first, value, last + tag.size());
 }
 
 // Everything after the first `word` and before the last "=" becomes `number`.
-std::string Renumber(std::string_view line, std::string_view word, int number)
+std::string_view Renumber(EdsRun& run, std::string_view line, std::string_view word, int number)
 {
     const auto first = line.find(word);
     const auto lastEq = line.rfind('=');
-    return Splice(line, first + word.size(), std::to_string(number), lastEq);
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    return run.Splice(line, first + word.size(), std::string_view(digits, end), lastEq);
 }
 
 } // namespace
@@ -85,12 +78,10 @@ Result<void> ExpandModuleLine(
         ++run.ParameterCounter;
     }
 
-    // Most lines hold no tag and pass through as views; a rewritten line lives in `work`.
-    std::string work;
+    // Most lines hold no tag and pass through as views; a rewritten line lives in the run.
     bool rewritten = false;
-    auto rewrite = [&](std::string text) {
-        work = std::move(text);
-        line = work;
+    auto rewrite = [&](std::string_view text) {
+        line = text;
         rewritten = true;
     };
 
@@ -104,17 +95,17 @@ Result<void> ExpandModuleLine(
     }
 
     if (holdsLt && Contains(line, SlotNoTag))
-        rewrite(ReplaceTagSpan(line, SlotNoTag, SlotNoText(run.ModuleNumber)));
+        rewrite(ReplaceTagSpan(run, line, SlotNoTag, SlotNoText(run.ModuleNumber)));
 
     if (Contains(line, ParamWord)) {
         if (Contains(line, "=")) {
-            rewrite(Renumber(line, ParamWord, run.ParameterCounter));
+            rewrite(Renumber(run, line, ParamWord, run.ParameterCounter));
             if (!Contains(line, BoxNoTag))
                 return Failure {std::string(fileName), lineNumber, "a parameter line holds no \"<BOXNO>\""};
-            rewrite(ReplaceTagSpan(line, BoxNoTag, BoxNoText(run.ModuleNumber)));
+            rewrite(ReplaceTagSpan(run, line, BoxNoTag, BoxNoText(run.ModuleNumber)));
         }
     } else if (Contains(line, EnumWord) && Contains(line, "=")) {
-        rewrite(Renumber(line, EnumWord, run.ParameterCounter));
+        rewrite(Renumber(run, line, EnumWord, run.ParameterCounter));
     }
 
     if (blockOpen) {
@@ -124,6 +115,17 @@ Result<void> ExpandModuleLine(
             run.AppendKeptLine(line, false, holdsLt && !line.empty());
     }
     return {};
+}
+
+std::string_view EdsRun::Splice(
+    std::string_view line, std::size_t keepUntil, std::string_view value, std::size_t resumeAt)
+{
+    std::string& out = m_rewrites[m_nextRewrite];
+    m_nextRewrite = 1 - m_nextRewrite;
+    out.assign(line.substr(0, keepUntil));
+    out.append(value);
+    out.append(line.substr(resumeAt));
+    return out;
 }
 
 void EdsRun::AppendLine(std::string_view line)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -89,8 +90,18 @@ struct EdsRun {
     // bytes is only referred to.
     void AppendKeptLine(std::string_view line, bool crLfFollows, bool holdsLt);
 
+    // The text of `line` before `keepUntil`, then `value`, then the text from `resumeAt` on;
+    // when `resumeAt` lies before `keepUntil` (an "=" in front of the word "Param"), the text
+    // between them appears twice: the rule is applied as written. Made in one of two buffers
+    // of the run, so that the result of the call before may be passed in and a line is
+    // rewritten without allocating once the buffers have grown.
+    std::string_view Splice(
+        std::string_view line, std::size_t keepUntil, std::string_view value, std::size_t resumeAt);
+
 private:
     std::string m_scratch;
+    std::array<std::string, 2> m_rewrites;
+    std::size_t m_nextRewrite = 0;
 };
 
 // Rewrites one line of a module description file by the module rules, advancing the run's
