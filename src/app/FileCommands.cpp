@@ -185,11 +185,6 @@ public:
     }
     void StationProgress(int percent) override { Set(m_station, percent); }
     void BoxProgress(int percent) override { Set(m_box, percent); }
-    void Reset()
-    {
-        Set(m_station, 0);
-        Set(m_box, 0);
-    }
 
 private:
     static void Set(QProgressBar* bar, int percent)
@@ -224,16 +219,12 @@ void FileCommands::GenerateEds()
 
     Result<std::string> text = Failure {};
     {
-        // The hourglass and the progress bars end with the run, however it ends.
+        // The hourglass ends with the run, however it ends; the run itself puts both progress
+        // bars back to 0.
         QApplication::setOverrideCursor(Qt::WaitCursor);
         struct RunEnd {
-            ProgressBars& Bars;
-            ~RunEnd()
-            {
-                Bars.Reset();
-                QApplication::restoreOverrideCursor();
-            }
-        } runEnd {bars};
+            ~RunEnd() { QApplication::restoreOverrideCursor(); }
+        } runEnd;
         text = ExpandStationEds(MakeGenerateInput(station, m_window.m_modulesDir, TodayEdsDate()), &bars);
         if (text)
             m_window.sbStatusBar()->SetPanelText(1, QStringLiteral("Status: OK"));
