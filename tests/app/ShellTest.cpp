@@ -23,6 +23,7 @@
 #include "app/CommandLayer.h"
 #include "app/FileCommands.h"
 #include "app/MainLayout.h"
+#include "app/Program.h"
 #include "app/ResourceStrings.h"
 #include "app/StatusBar.h"
 #include "eds/EdsGenerator.h"

@@ -2,8 +2,10 @@
 // the command line (kr39eds STATION.CSE), opened after start-up as Open opens it.
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QProcess>
 
 #include "GuiTest.h"
+#include "app/Program.h"
 #include "app/SplashWindow.h"
 #include "app/StatusBar.h"
 #include "app/WindowPlacement.h"
@@ -37,6 +39,20 @@ protected:
         MainWindow* window = program.Window();
         EXPECT_TRUE(QTest::qWaitFor([&] { return window->IsInitialized(); }));
         return window;
+    }
+    // Runs the built program as the user starts it, offscreen, with this test's settings.
+    int RunProgram(const QStringList& arguments, QByteArray* errors, const QString& program = {})
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QLatin1String(StartupProbeVariable), QStringLiteral("1"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_temp.path());
+        process.setProcessEnvironment(env);
+        process.start(program.isEmpty() ? QStringLiteral(KR39_BIN_DIR "/kr39eds") : program, arguments);
+        EXPECT_TRUE(process.waitForFinished(20000));
+        *errors = process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 };
 
