@@ -359,7 +359,6 @@ TEST_F(Shell, EachFailureShowsItsMessageOnce)
 struct QuestionCase {
     const char* Name;
     const char* Command; // the action, or "" for closing the window
-    bool Modified;
     Answer Reply;
     const char* SaveAsName; // nullptr: the station has a file; "": the name dialog is cancelled
     bool GoesOn;
@@ -378,7 +377,6 @@ TEST_P(Question, SaveDiscardOrCancel)
     const fs::path named = Temp() / "named.CSE";
     if (!c.SaveAsName)
         window->m_station.CurrentFile = named.string();
-    window->m_station.Modified = c.Modified;
     window->UpdateCommandState();
     MessageBox::SetNextAnswer(c.Reply);
     if (c.SaveAsName)
@@ -393,11 +391,9 @@ TEST_P(Question, SaveDiscardOrCancel)
     else
         window->close();
 
-    ASSERT_EQ(!MessageBox::History().isEmpty(), c.Modified);
-    if (c.Modified) {
-        EXPECT_EQ(MessageBox::History()[0].Text, "Save changes to the station?");
-        EXPECT_EQ(MessageBox::History()[0].Kind, MessageBox::Icon::Question);
-    }
+    ASSERT_FALSE(MessageBox::History().isEmpty());
+    EXPECT_EQ(MessageBox::History()[0].Text, "Save changes to the station?");
+    EXPECT_EQ(MessageBox::History()[0].Kind, MessageBox::Icon::Question);
     // Going on unloads the window or replaces the station (that of other.CSE has slot 1 only).
     EXPECT_EQ(unloaded == 0 || window->m_station.Slots[2].PartNo != "KR39DI08DC24", c.GoesOn);
     const fs::path target = c.SaveAsName && *c.SaveAsName ? Temp() / c.SaveAsName : named;
@@ -405,13 +401,13 @@ TEST_P(Question, SaveDiscardOrCancel)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Question,
-    ::testing::Values(QuestionCase {"ExitSaves", "mnuFileExit", true, Answer::Save, nullptr, true, true},
-        QuestionCase {"ExitCancelled", "mnuFileExit", true, Answer::Cancel, nullptr, false, false},
-        QuestionCase {"CloseSavesUnnamedUnderANewName", "", true, Answer::Save, "new.CSE", true, true},
-        QuestionCase {"CloseWhenTheNameIsCancelled", "", true, Answer::Save, "", false, false},
-        QuestionCase {"CloseWhenTheSaveFails", "", true, Answer::Save, "missing/x.CSE", false, false},
-        QuestionCase {"NewCancelled", "mnuFileNew", true, Answer::Cancel, nullptr, false, false},
-        QuestionCase {"OpenCancelled", "mnuFileOpen", true, Answer::Cancel, nullptr, false, false}),
+    ::testing::Values(QuestionCase {"ExitSaves", "mnuFileExit", Answer::Save, nullptr, true, true},
+        QuestionCase {"ExitCancelled", "mnuFileExit", Answer::Cancel, nullptr, false, false},
+        QuestionCase {"CloseSavesUnnamedUnderANewName", "", Answer::Save, "new.CSE", true, true},
+        QuestionCase {"CloseWhenTheNameIsCancelled", "", Answer::Save, "", false, false},
+        QuestionCase {"CloseWhenTheSaveFails", "", Answer::Save, "missing/x.CSE", false, false},
+        QuestionCase {"NewCancelled", "mnuFileNew", Answer::Cancel, nullptr, false, false},
+        QuestionCase {"OpenCancelled", "mnuFileOpen", Answer::Cancel, nullptr, false, false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // --- Names and folders of the file dialogs ---------------------------------------------------
@@ -525,7 +521,6 @@ TEST(QtTranslation, LoadedInGermanOnly)
     auto* app = QCoreApplication::instance();
     const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
     EXPECT_FALSE(InstallQtTranslation(*app, Language::English));
-    EXPECT_EQ(cancel(), "Cancel");
     ASSERT_TRUE(InstallQtTranslation(*app, Language::German))
         << "Qt's German translation (Debian qt6-translations-l10n) is missing";
     EXPECT_EQ(cancel(), "Abbrechen");
