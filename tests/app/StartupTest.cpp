@@ -66,7 +66,6 @@ TEST_F(Startup, SplashFirstThenHiddenWindowThenCatalogAndNewStationThenWindowAft
     MainWindow* window = program.Window();
     ASSERT_TRUE(splash && window);
     EXPECT_TRUE(splash->isVisible());
-    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(splash->findChild<QLabel*>("lblVersion")->text(), "Version 1.0.6");
     EXPECT_EQ(window->windowTitle(), "KR39 Standard EDS Generator"); // the caption waits for Init
 
