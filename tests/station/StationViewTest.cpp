@@ -215,7 +215,6 @@ TEST_F(StationViewTest, DragFeedbackFollowsTheKindOfTheSlot)
         EXPECT_EQ(Shown(3), onLeave);
         EXPECT_TRUE(SendDrag(target, QEvent::Drop));
         EXPECT_EQ(Shown(3), onLeave) << "no feedback left behind by the drop";
-        EXPECT_EQ(station.Slots[3].PartNo, partNo); // the view changes no slot itself
     }
 }
 
