@@ -3,17 +3,11 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <grp.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,11 +27,6 @@ inline std::string ReadBytes(const fs::path& path)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
-}
-
-inline std::size_t EntriesIn(const fs::path& folder)
-{
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 // `count` copies of `line`, each ended by `end`.

@@ -50,7 +50,6 @@ TEST(EdsDate, TodayIsTheLocalDateAsMonthDayYear)
     const auto before = local();
     const auto today = TodayEdsDate();
     EXPECT_TRUE(today == before || today == local()) << today; // midnight may pass in between
-    EXPECT_EQ(EdsDate(987, 1, 2), "01-02-0987");
 }
 
 struct NameCase {

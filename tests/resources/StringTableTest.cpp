@@ -1,15 +1,10 @@
 #include "resources/StringTable.h"
 #include "resources/NumberConversion.h"
 
-#include <gtest/gtest.h>
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
+#include "../TestSupport.h"
 
 #include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <optional>
 
 #include "catalog/Catalog.h"
@@ -56,52 +51,38 @@ TEST(StringTable, LanguageFromTheFirstLocaleVariableThatIsSetAndNoTextOutsideThe
 #ifndef _WIN32 // locales are built with localedef
 namespace {
 
-// Switches LC_NUMERIC to a German locale (decimal comma) for the life of the object: an
-// installed one, or else one built into a temporary folder from the system's locale sources.
-class GermanNumbers {
-public:
-    GermanNumbers()
-    {
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_AT.UTF-8", "de_DE"})
-            if (Use(name))
-                return;
-        m_folder = std::filesystem::temp_directory_path() / ("kr39-locale-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_folder);
-        const auto command
-            = "localedef -i de_DE -f UTF-8 '" + (m_folder / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
-        if (std::system(command.c_str()) == 0) {
-            ::setenv("LOCPATH", m_folder.c_str(), 1);
-            Use("de_DE.UTF-8");
-        }
-    }
-    ~GermanNumbers()
+// LC_NUMERIC switched to a German locale (decimal comma): an installed one, or else one built
+// into the test's folder from the system's locale sources.
+class GermanNumbers : public kr39test::TempDir {
+protected:
+    void TearDown() override
     {
         std::setlocale(LC_NUMERIC, "C");
-        ::unsetenv("LOCPATH");
-        if (!m_folder.empty())
-            std::filesystem::remove_all(m_folder);
+        SetEnv("LOCPATH", nullptr);
+        TempDir::TearDown();
     }
-    bool Active() const { return m_active; }
-
-private:
-    bool Use(const char* name)
+    static bool Use(const char* name)
     {
-        m_active = std::setlocale(LC_NUMERIC, name) != nullptr
+        return std::setlocale(LC_NUMERIC, name) != nullptr
             && std::string(std::localeconv()->decimal_point) == ",";
-        return m_active;
     }
-    std::filesystem::path m_folder;
-    bool m_active = false;
 };
 
 } // namespace
 
 // The numbers of the data files are read alike under every locale (the window sets the
 // user's locale, under which a C library conversion would take "1.5" for 1).
-TEST(NumberConversion, ReadsAlikeUnderAGermanLocale)
+TEST_F(GermanNumbers, AreReadAsUnderAnyOtherLocale)
 {
-    const GermanNumbers german;
-    if (!german.Active())
+    bool active = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_AT.UTF-8", "de_DE"})
+        active = active || Use(name);
+    const auto build = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+    if (!active && std::system(build.c_str()) == 0) {
+        SetEnv("LOCPATH", dir.c_str());
+        active = Use("de_DE.UTF-8");
+    }
+    if (!active)
         GTEST_SKIP() << "no German locale and none could be built (localedef, package locales)";
     EXPECT_EQ(LeadingNumber("2.5"), 2.5);
     EXPECT_EQ(LenientToInt16("1.5"), 2);

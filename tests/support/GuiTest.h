@@ -1,11 +1,8 @@
-// Helpers shared by the widget tests: files, drags, and a main window on fresh settings.
+// Helpers shared by the widget tests: files and a main window on fresh settings.
 #pragma once
 
 #include <QAction>
 #include <QApplication>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,7 +16,6 @@
 #include "../TestSupport.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
-#include "app/Program.h"
 #include "catalog/CatalogTree.h"
 #include "station/Station.h"
 
@@ -38,27 +34,6 @@ using kr39test::WriteBytes;
 inline std::filesystem::path ShippedModules()
 {
     return std::filesystem::path(KR39_SOURCE_DIR) / "modules";
-}
-
-// A drag (from the catalog tree unless `data` is given) entering `target`, then moving over it,
-// leaving it or dropping on it; tells whether the entry kept its proposed copy action and the
-// last event was taken.
-inline bool SendDrag(QWidget* target, QEvent::Type last, const QMimeData* data = nullptr)
-{
-    QMimeData catalog;
-    catalog.setData(CatalogTree::DragMimeType, QByteArray());
-    data = data ? data : &catalog;
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(target, &enter);
-    const bool accepted = enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
-    QDragMoveEvent move(QPoint(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
-    QDragLeaveEvent leave;
-    QDropEvent drop(QPointF(6, 6), Qt::CopyAction, data, Qt::LeftButton, {});
-    QEvent* event = last == QEvent::DragMove ? static_cast<QEvent*>(&move)
-        : last == QEvent::DragLeave          ? static_cast<QEvent*>(&leave)
-                                             : &drop;
-    QCoreApplication::sendEvent(target, event);
-    return accepted && (last == QEvent::DragLeave || event->isAccepted());
 }
 
 inline QSettings Settings()
@@ -90,21 +65,6 @@ protected:
     }
 
     static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-
-    // Runs the built program as the user starts it, offscreen, with this test's settings.
-    int RunProgram(const QStringList& arguments, QByteArray* errors, const QString& program = {})
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QLatin1String(StartupProbeVariable), QStringLiteral("1"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_temp.path());
-        process.setProcessEnvironment(env);
-        process.start(program.isEmpty() ? QStringLiteral(KR39_BIN_DIR "/kr39eds") : program, arguments);
-        EXPECT_TRUE(process.waitForFinished(20000));
-        *errors = process.readAllStandardError();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
 
     QTemporaryDir m_temp;
 };

@@ -6,15 +6,23 @@
 #ifndef _WIN32
 #include <grp.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #endif
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 using namespace kr39;
-using kr39test::EntriesIn;
 
 namespace {
+
+std::size_t EntriesIn(const fs::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
 
 class Files : public kr39test::TempDir {
 protected:
@@ -25,12 +33,12 @@ protected:
     }
 };
 
-std::ptrdiff_t OpenDescriptors()
+std::size_t OpenDescriptors()
 {
 #ifdef _WIN32
     return 0; // no descriptor table to count
 #else
-    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    return EntriesIn("/proc/self/fd");
 #endif
 }
 
