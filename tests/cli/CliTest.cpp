@@ -268,8 +268,9 @@ TEST_F(Cli, EightPlacesAtOnceKeepAllEightModules)
 
 namespace {
 
-// Runs the program with `args` and gives its peak memory (resident, in MiB) and exit code.
-std::pair<long, int> PeakMemory(const std::vector<std::string>& args)
+// Runs the program with `args`, its output into `output`, and gives its peak memory
+// (resident, in MiB) and exit code.
+std::pair<long, int> PeakMemory(const std::vector<std::string>& args, const fs::path& output)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -277,8 +278,8 @@ std::pair<long, int> PeakMemory(const std::vector<std::string>& args)
         for (const auto& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-        ::freopen("/dev/null", "w", stdout);
-        ::freopen("/dev/null", "w", stderr);
+        ::freopen(output.c_str(), "w", stdout);
+        ::freopen(output.c_str(), "w", stderr);
         ::execv(KR39_CLI_PATH, argv.data());
         ::_exit(127);
     }
@@ -306,16 +307,19 @@ TEST_F(Cli, LargeFilesCostLittleMoreMemoryThanTheirSize)
 {
     // What the program takes anyway (much more under the address sanitizer).
     WriteBytes(station, kGood);
-    const auto [baseMiB, baseExit] = PeakMemory({"--modules", (dir / "mods").string(), "show", station});
+    const auto [baseMiB, baseExit]
+        = PeakMemory({"--modules", (dir / "mods").string(), "show", station}, dir / "out");
     ASSERT_EQ(baseExit, 0);
 
     WriteWithLineFeeds(station, kGood);
-    const auto [showMiB, showExit] = PeakMemory({"--modules", (dir / "mods").string(), "show", station});
+    const auto [showMiB, showExit]
+        = PeakMemory({"--modules", (dir / "mods").string(), "show", station}, dir / "out");
     EXPECT_EQ(showExit, 0);
     EXPECT_LT(showMiB - baseMiB, 20) << "the file was read past its 17 lines";
 
     WriteWithLineFeeds(dir / "mods" / "pn.dat", "00 root\r\n01 A\r\n");
-    const auto [catalogMiB, catalogExit] = PeakMemory({"--modules", (dir / "mods").string(), "catalog"});
+    const auto [catalogMiB, catalogExit]
+        = PeakMemory({"--modules", (dir / "mods").string(), "catalog"}, dir / "out");
     EXPECT_EQ(catalogExit, 1);
     EXPECT_LT(catalogMiB - baseMiB, 100) << "a list of all lines costs ten times the file";
 }
