@@ -218,44 +218,27 @@ private:
 
 } // namespace
 
-constexpr int Repetitions = 5;
-BENCHMARK(GenerateFullStation)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(Repetitions)
-    ->ReportAggregatesOnly();
-BENCHMARK(FloorFullStation)->Unit(benchmark::kMicrosecond)->Repetitions(Repetitions)->ReportAggregatesOnly();
-BENCHMARK(GenerateBigTemplate)
-    ->Arg(5)
-    ->Arg(10)
-    ->Arg(20)
-    ->Arg(40)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(Repetitions)
-    ->ReportAggregatesOnly();
-BENCHMARK(FloorBigTemplate)
-    ->Arg(5)
-    ->Arg(10)
-    ->Arg(20)
-    ->Arg(40)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(Repetitions)
-    ->ReportAggregatesOnly();
-BENCHMARK(GenerateTagDenseTemplate)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(Repetitions)
-    ->ReportAggregatesOnly();
-BENCHMARK(FloorTagDenseTemplate)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(Repetitions)
-    ->ReportAggregatesOnly();
+// A Generate row and its Floor row with the same arguments, each the median of 5 repetitions.
+void AddPair(const std::string& name, void (*generate)(benchmark::State&), void (*floor)(benchmark::State&),
+    const std::vector<std::int64_t>& args, benchmark::TimeUnit unit)
+{
+    for (auto [prefix, run] : {std::pair {"Generate", generate}, std::pair {"Floor", floor}}) {
+        auto* bench = benchmark::RegisterBenchmark((prefix + name).c_str(), run);
+        for (const auto arg : args)
+            bench->Arg(arg);
+        bench->Unit(unit)->Repetitions(5)->ReportAggregatesOnly();
+    }
+}
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
+    AddPair("FullStation", GenerateFullStation, FloorFullStation, {}, benchmark::kMicrosecond);
+    AddPair("BigTemplate", GenerateBigTemplate, FloorBigTemplate, {5, 10, 20, 40}, benchmark::kMillisecond);
+    AddPair(
+        "TagDenseTemplate", GenerateTagDenseTemplate, FloorTagDenseTemplate, {20}, benchmark::kMillisecond);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

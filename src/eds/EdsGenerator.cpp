@@ -157,22 +157,32 @@ std::size_t FirstStopIn(const char* at)
     return halves[0] != 0 ? firstByte(halves[0]) : halves[1] != 0 ? 8 + firstByte(halves[1]) : 16;
 }
 
+// From `from` on, the start of the first block of 64 bytes in which `test` (all ones per byte
+// of the 16 at a position where it holds) finds a byte, or the first position not tested when
+// none does. A block is tested only while `reach` more bytes follow it in the text.
+template <class Test>
+std::size_t FirstBusyBlock(std::string_view text, std::size_t from, std::size_t reach, Test test)
+{
+    const char* bytes = text.data();
+    std::size_t i = from;
+    for (; i + 64 + reach <= text.size(); i += 64) {
+        const auto halves
+            = Halves(test(bytes + i) | test(bytes + i + 16) | test(bytes + i + 32) | test(bytes + i + 48));
+        if ((halves[0] | halves[1]) != 0)
+            break;
+    }
+    return i;
+}
+
 // The first position at or after `from` where StopsCopying, or npos. Blocks of 64 bytes are
 // tested whole, so that lines that end in CR LF and hold no tag are passed over at memory speed.
 std::size_t FindStop(std::string_view text, std::size_t from)
 {
     if (from == 0 && !text.empty() && StopsCopying(text, 0))
         return 0;
-    std::size_t i = std::max<std::size_t>(from, 1);
-    const char* bytes = text.data();
-    for (; i + 64 <= text.size(); i += 64) {
-        const auto halves = Halves(
-            Stops(bytes + i) | Stops(bytes + i + 16) | Stops(bytes + i + 32) | Stops(bytes + i + 48));
-        if ((halves[0] | halves[1]) != 0)
-            break;
-    }
+    std::size_t i = FirstBusyBlock(text, std::max<std::size_t>(from, 1), 0, Stops);
     for (; i + 16 <= text.size(); i += 16) {
-        if (const auto first = FirstStopIn(bytes + i); first < 16)
+        if (const auto first = FirstStopIn(text.data() + i); first < 16)
             return i + first;
     }
     for (; i < text.size(); ++i) {
@@ -198,19 +208,15 @@ Bytes16 Starts(const char* at, std::string_view tag)
 // tested for its first three bytes at once, so that the "<" of other tags costs nothing.
 std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t from)
 {
-    const char* bytes = text.data();
-    std::size_t i = from;
-    for (; i + 66 <= text.size(); i += 64) {
-        const auto halves = Halves(Starts(bytes + i, tag) | Starts(bytes + i + 16, tag)
-            | Starts(bytes + i + 32, tag) | Starts(bytes + i + 48, tag));
-        if ((halves[0] | halves[1]) == 0)
-            continue;
+    for (std::size_t i = from;; i += 64) {
+        i = FirstBusyBlock(text, i, 2, [tag](const char* at) { return Starts(at, tag); });
+        if (i + 66 > text.size())
+            return text.find(tag, i);
         for (std::size_t k = i; k < i + 64; ++k) {
             if (text.substr(k).starts_with(tag))
                 return k;
         }
     }
-    return text.find(tag, i);
 }
 
 // The lines that IsParameterLine, found from one "Param" to the next.
